@@ -1,0 +1,118 @@
+#include "GameManager.h"
+
+#include "Box.h"
+#include "DisplayManager.h"
+#include "EventStep.h"
+#include "FramePacer.h"
+#include "GameRules.h"
+#include "InputManager.h"
+#include "LogManager.h"
+#include "ResourceManager.h"
+#include "WorldManager.h"
+#include "platform.h"
+
+namespace wd {
+
+GameManager::GameManager()
+    : game_over(false),
+      frame_time(FRAME_TIME_MS),
+      base_ground_level(29.0f),
+      ground_level(29.0f),
+      jump_sprite_shown(false),
+      step_count(0),
+      player_dead(false),
+      scroll_speed(SCROLL_SPEED_START) {
+  setType("GameManager");
+}
+
+GameManager& GameManager::getInstance() {
+  static GameManager game_manager;
+  return game_manager;
+}
+
+int GameManager::startUp() {
+  platform::beginTimerPeriod();
+  LogManager::getInstance().startUp();
+  DisplayManager& display_manager = DisplayManager::getInstance();
+  display_manager.startUp();
+  InputManager::getInstance().startUp();
+  WorldManager& world_manager = WorldManager::getInstance();
+  world_manager.startUp();
+  ResourceManager::getInstance().startUp();
+
+  const Box window_cells(Vector(0, 0), static_cast<float>(display_manager.getColumns()),
+                         static_cast<float>(display_manager.getRows()));
+  world_manager.setBoundary(window_cells);
+  world_manager.setView(window_cells);
+  Manager::startUp();
+  return 0;
+}
+
+void GameManager::shutDown() {
+  platform::endTimerPeriod();
+  LogManager::getInstance().shutDown();
+  InputManager::getInstance().shutDown();
+  DisplayManager::getInstance().shutDown();
+  WorldManager::getInstance().shutDown();
+  ResourceManager::getInstance().shutDown();
+  setGameOver(true);
+  Manager::shutDown();
+}
+
+void GameManager::run(GameRules* p_rules) {
+  FramePacer pacer(frame_time);
+  if (p_rules != nullptr) {
+    p_rules->setUp();
+  }
+  while (!game_over) {
+    pacer.startFrame();
+    runFrame(p_rules);
+    pacer.endFrame();
+  }
+  if (p_rules != nullptr) {
+    p_rules->tail();
+  }
+}
+
+void GameManager::runFrame(GameRules* p_rules) {
+  const EventStep step;
+  broadcastEvent(&step);
+  InputManager::getInstance().pollInput();
+  WorldManager& world_manager = WorldManager::getInstance();
+  world_manager.update();
+  world_manager.draw();
+  if (p_rules != nullptr) {
+    p_rules->frameRules();
+  }
+  DisplayManager::getInstance().swapBuffers();
+}
+
+bool GameManager::getGameOver() const { return game_over; }
+
+void GameManager::setGameOver(bool new_game_over) { game_over = new_game_over; }
+
+int GameManager::getFrameTime() const { return frame_time; }
+
+float GameManager::getGroundLevel() const { return ground_level; }
+
+void GameManager::setGroundLevel(float new_ground_level) { ground_level = new_ground_level; }
+
+float GameManager::getBaseGroundLevel() const { return base_ground_level; }
+
+bool GameManager::isJumpSpriteShown() const { return jump_sprite_shown; }
+
+void GameManager::setJumpSpriteShown(bool shown) { jump_sprite_shown = shown; }
+
+int GameManager::getStepCount() const { return step_count; }
+
+void GameManager::incrementStepCount() { step_count++; }
+
+bool GameManager::isPlayerDead() const { return player_dead; }
+
+void GameManager::setPlayerDead(bool dead) { player_dead = dead; }
+
+float GameManager::getScrollSpeed() const { return scroll_speed; }
+
+void GameManager::setScrollSpeed(float new_scroll_speed) { scroll_speed = new_scroll_speed; }
+
+}  // namespace wd

@@ -1,0 +1,56 @@
+#ifndef WD_SPRITE_H
+#define WD_SPRITE_H
+
+#include <string>
+
+#include "Color.h"
+#include "Frame.h"
+#include "Vector.h"
+
+namespace wd {
+
+// A sequence of frames of one size, one colour and one slowdown, found by label.
+class Sprite {
+ public:
+  Sprite();
+  explicit Sprite(int max_frames);
+  ~Sprite();
+
+  Sprite(const Sprite&) = delete;
+  Sprite& operator=(const Sprite&) = delete;
+
+  int getWidth() const;
+  void setWidth(int new_width);
+  int getHeight() const;
+  void setHeight(int new_height);
+  Color getColor() const;
+  void setColor(Color new_color);
+  int getSlowdown() const;
+  void setSlowdown(int new_slowdown);
+  std::string getLabel() const;
+  void setLabel(std::string new_label);
+  int getFrameCount() const;
+
+  // Appends a copy of the frame; -1 when the sprite is full.
+  int addFrame(Frame new_frame);
+
+  // A copy of the frame at that index, or an empty frame.
+  Frame getFrame(int frame_number) const;
+
+  // Draws one frame in the sprite's colour; -1 when there is no such slot.
+  int draw(int frame_number, Vector position) const;
+
+ private:
+  int width;
+  int height;
+  int max_frame_count;
+  int frame_count;
+  Color color;
+  int slowdown;
+  Frame* frame;
+  std::string label;
+};
+
+}  // namespace wd
+
+#endif

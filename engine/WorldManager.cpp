@@ -1,0 +1,191 @@
+#include "WorldManager.h"
+
+#include <cmath>
+
+#include "EventCollision.h"
+#include "EventOut.h"
+#include "Object.h"
+#include "ObjectListIterator.h"
+#include "utility.h"
+
+namespace wd {
+
+namespace {
+
+const int LOWEST_DRAWN_ALTITUDE = 0;
+const int HIGHEST_DRAWN_ALTITUDE = 3;
+
+bool contains(const ObjectList& list, const Object* p_o) {
+  for (ObjectListIterator li(&list); !li.isDone(); li.next()) {
+    if (li.currentObject() == p_o) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// One axis of the view's corner: centred on the position, stopped at the
+// boundary's far edge and never below 0.
+float clampedViewStart(float centre, float view_extent, float boundary_extent) {
+  float start = centre - view_extent / 2;
+  if (start + view_extent > boundary_extent) {
+    start = std::fabs(boundary_extent - view_extent);
+  }
+  if (start < 0) {
+    start = 0;
+  }
+  return start;
+}
+
+}  // namespace
+
+WorldManager::WorldManager() : p_followed(nullptr) { setType("WorldManager"); }
+
+WorldManager& WorldManager::getInstance() {
+  static WorldManager world_manager;
+  return world_manager;
+}
+
+int WorldManager::startUp() {
+  Manager::startUp();
+  world_objects.clear();
+  return 0;
+}
+
+void WorldManager::shutDown() {
+  const ObjectList doomed = world_objects;
+  for (ObjectListIterator li(&doomed); !li.isDone(); li.next()) {
+    delete li.currentObject();
+  }
+  Manager::shutDown();
+}
+
+int WorldManager::insertObject(Object* p_o) { return world_objects.insert(p_o); }
+
+int WorldManager::removeObject(Object* p_o) {
+  world_objects.remove(p_o);
+  return 0;
+}
+
+void WorldManager::forgetObject(const Object* p_o) {
+  removals.remove(const_cast<Object*>(p_o));
+  if (p_followed == p_o) {
+    p_followed = nullptr;
+  }
+}
+
+ObjectList WorldManager::getAllObjects() const { return world_objects; }
+
+ObjectList WorldManager::objectsWithType(std::string type) const {
+  ObjectList matches;
+  for (ObjectListIterator li(&world_objects); !li.isDone(); li.next()) {
+    if (li.currentObject()->getType() == type) {
+      matches.insert(li.currentObject());
+    }
+  }
+  return matches;
+}
+
+int WorldManager::markForRemoval(Object* p_o) {
+  if (contains(removals, p_o)) {
+    return 0;
+  }
+  removals.insert(p_o);
+  return -1;
+}
+
+void WorldManager::update() {
+  for (ObjectListIterator li(&world_objects); !li.isDone(); li.next()) {
+    Object* p_o = li.currentObject();
+    moveObject(p_o, p_o->nextPosition());
+  }
+  for (ObjectListIterator li(&removals); !li.isDone(); li.next()) {
+    removeObject(li.currentObject());
+  }
+  removals.clear();
+}
+
+void WorldManager::draw() {
+  for (ObjectListIterator li(&world_objects); !li.isDone(); li.next()) {
+    Object* p_o = li.currentObject();
+    const int altitude = p_o->getAltitude();
+    if (altitude >= LOWEST_DRAWN_ALTITUDE && altitude <= HIGHEST_DRAWN_ALTITUDE &&
+        boxesOverlap(worldBoxOf(p_o), view)) {
+      p_o->draw();
+    }
+  }
+}
+
+ObjectList WorldManager::findCollisions(const Object* p_o, Vector where) const {
+  ObjectList collision_list;
+  const Box moved_box = worldBoxOf(p_o, where);
+  for (ObjectListIterator li(&world_objects); !li.isDone(); li.next()) {
+    Object* p_other = li.currentObject();
+    if (p_other != p_o && boxesOverlap(moved_box, worldBoxOf(p_other)) && p_other->isSolid()) {
+      collision_list.insert(p_other);
+    }
+  }
+  return collision_list;
+}
+
+bool WorldManager::collide(Object* p_o, Vector where) {
+  bool blocked = false;
+  const ObjectList collisions = findCollisions(p_o, where);
+  for (ObjectListIterator li(&collisions); !li.isDone(); li.next()) {
+    Object* p_other = li.currentObject();
+    const EventCollision collision(p_o, p_other, where);
+    p_o->handleEvent(&collision);
+    p_other->handleEvent(&collision);
+    if (p_o->getSolidness() == HARD && p_other->getSolidness() == HARD) {
+      blocked = true;
+    }
+  }
+  return blocked;
+}
+
+int WorldManager::moveObject(Object* p_o, Vector where) {
+  if (p_o->isSolid() && collide(p_o, where)) {
+    return -1;
+  }
+  const Box orig_box = worldBoxOf(p_o);
+  p_o->setPosition(where);
+  const Box new_box = worldBoxOf(p_o);
+  if (p_followed == p_o) {
+    setViewPosition(p_o->getPosition());
+  }
+  if (!boxesOverlap(orig_box, boundary) || boxesOverlap(new_box, boundary)) {
+    return 0;
+  }
+  const EventOut out;
+  p_o->handleEvent(&out);
+  return -1;
+}
+
+void WorldManager::setBoundary(Box new_boundary) { boundary = new_boundary; }
+
+Box WorldManager::getBoundary() const { return boundary; }
+
+void WorldManager::setView(Box new_view) { view = new_view; }
+
+Box WorldManager::getView() const { return view; }
+
+void WorldManager::setViewPosition(Vector view_pos) {
+  const float x = clampedViewStart(view_pos.getX(), view.getHorizontal(), boundary.getHorizontal());
+  const float y = clampedViewStart(view_pos.getY(), view.getVertical(), boundary.getVertical());
+  view.setCorner(Vector(x, y));
+}
+
+int WorldManager::setFollowedObject(Object* p_new_followed) {
+  if (p_new_followed == nullptr) {
+    p_followed = nullptr;
+    return 0;
+  }
+  if (!contains(world_objects, p_new_followed)) {
+    return -1;
+  }
+  p_followed = p_new_followed;
+  setViewPosition(p_new_followed->getPosition());
+  return 0;
+}
+
+}  // namespace wd

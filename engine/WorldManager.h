@@ -1,0 +1,85 @@
+#ifndef WD_WORLD_MANAGER_H
+#define WD_WORLD_MANAGER_H
+
+#include <string>
+
+#include "Box.h"
+#include "Manager.h"
+#include "ObjectList.h"
+#include "Vector.h"
+
+namespace wd {
+
+class Object;
+
+// Owns the world: every object in it, the objects to take out at the end of
+// the frame, the world boundary, the view and the object the view follows.
+class WorldManager : public Manager {
+ public:
+  static WorldManager& getInstance();
+
+  // Empties the world list (without deleting anything). Returns 0.
+  int startUp() override;
+
+  // Deletes every object still in the world.
+  void shutDown() override;
+
+  // Appends the object; 1 when the world is full.
+  int insertObject(Object* p_o);
+
+  // Takes the first entry equal to p_o out of the world. Always 0.
+  int removeObject(Object* p_o);
+
+  // Drops every reference the manager keeps to an object that is going away:
+  // its removal mark and, when it is the followed object, the following.
+  void forgetObject(const Object* p_o);
+
+  ObjectList getAllObjects() const;
+  ObjectList objectsWithType(std::string type) const;
+
+  // Marks the object to leave the world at the end of the next update.
+  // 0 when it was already marked, -1 after marking it.
+  int markForRemoval(Object* p_o);
+
+  // Moves every object by its velocity, then takes the marked ones out.
+  void update();
+
+  // Draws the objects of altitude 0 to 3 whose boxes meet the view.
+  void draw();
+
+  // The solid objects that p_o would touch at where, in world order.
+  ObjectList findCollisions(const Object* p_o, Vector where) const;
+
+  // Moves p_o to where with collisions and the boundary test. 0 when moved;
+  // -1 when a hard collision blocked it or when it has just left the world.
+  int moveObject(Object* p_o, Vector where);
+
+  void setBoundary(Box new_boundary);
+  Box getBoundary() const;
+  void setView(Box new_view);
+  Box getView() const;
+
+  // Centres the view on a world position, kept within the boundary's extents.
+  void setViewPosition(Vector view_pos);
+
+  // Makes the view follow the object; null stops following. -1 when the
+  // object is not in the world.
+  int setFollowedObject(Object* p_new_followed);
+
+ private:
+  WorldManager();
+
+  // Sends collision events for a move of p_o to where; true when a hard
+  // collision blocks the move.
+  bool collide(Object* p_o, Vector where);
+
+  ObjectList world_objects;
+  ObjectList removals;
+  Box boundary;
+  Box view;
+  Object* p_followed;
+};
+
+}  // namespace wd
+
+#endif

@@ -1,0 +1,26 @@
+#ifndef WD_PLATFORM_H
+#define WD_PLATFORM_H
+
+#include <cstdint>
+
+// The few calls that differ between operating systems: a monotonic
+// millisecond count, a millisecond sleep and the system timer resolution.
+namespace wd {
+namespace platform {
+
+// Milliseconds from an arbitrary fixed point; never goes backwards and does
+// not follow changes of the calendar time.
+std::int64_t monotonicMilliseconds();
+
+// Sleeps for at least the given number of milliseconds; nothing for 0 or less.
+void sleepMilliseconds(std::int64_t milliseconds);
+
+// Asks for a 1 ms system timer period so that short sleeps are accurate, and
+// releases it again. Only Windows has such a setting; elsewhere they do nothing.
+void beginTimerPeriod();
+void endTimerPeriod();
+
+}  // namespace platform
+}  // namespace wd
+
+#endif
