@@ -2,6 +2,7 @@
 #define WD_SPRITE_H
 
 #include <string>
+#include <vector>
 
 #include "Color.h"
 #include "Frame.h"
@@ -12,7 +13,9 @@ namespace wd {
 // A sequence of frames of one size, one colour and one slowdown, found by label.
 class Sprite {
  public:
+  // A sprite without frames; it draws nothing.
   Sprite();
+  // A sprite that takes up to max_frames frames (none when negative).
   explicit Sprite(int max_frames);
   ~Sprite();
 
@@ -47,7 +50,10 @@ class Sprite {
   int frame_count;
   Color color;
   int slowdown;
-  Frame* frame;
+  // False for a default-constructed sprite, which has no frames to draw.
+  bool has_frame_array;
+  // The added frames; max_frame_count bounds its size, nothing is reserved.
+  std::vector<Frame> frame;
   std::string label;
 };
 
