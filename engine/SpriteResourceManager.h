@@ -36,7 +36,10 @@ Frame readFrame(std::vector<std::string>* p_data, int width, int height);
 // Keeps every loaded sprite and finds it by label.
 class SpriteResourceManager : public Manager {
  public:
-  // Empties the registry without freeing (when not started). Returns 0.
+  // Frees the sprites still registered.
+  ~SpriteResourceManager() override;
+
+  // Empties the registry (when not started). Returns 0.
   int startUp() override;
 
   // Deletes every registered sprite.
@@ -55,6 +58,12 @@ class SpriteResourceManager : public Manager {
   SpriteResourceManager();
 
  private:
+  // Index of the first registered sprite with that label, or -1.
+  int findSprite(const std::string& label) const;
+
+  // Deletes every registered sprite and empties the registry.
+  void deleteAllSprites();
+
   Sprite* p_sprite[MAX_SPRITES];
   int sprite_count;
 };
