@@ -7,22 +7,36 @@
 
 namespace wd {
 
-// A piece of music streamed from its file, with a label.
+// A piece of music streamed from its file while it plays, with a label.
+// SFML music cannot be copied or moved, so neither can this.
 class Music {
  public:
+  // Nothing opened, an empty label.
   Music();
+
   Music(const Music&) = delete;
   Music& operator=(const Music&) = delete;
 
+  // Sets the label by which the resource manager finds the music.
   void setLabel(std::string new_label);
+
+  // The label.
   std::string getLabel() const;
 
-  // Opens the file for streaming. 0 on success, -1 on failure.
+  // Opens the file for streaming, stopping what this entry played before.
+  // 0 on success, -1 on failure.
   int loadMusic(std::string filename);
 
+  // Starts playback, repeating the piece when loop is true.
   void play(bool loop = true);
+
+  // Stops playback and rewinds.
   void stop();
+
+  // Pauses playback; play resumes it.
   void pause();
+
+  // The streamed piece itself.
   sf::Music* getMusic();
 
  private:

@@ -13,8 +13,11 @@ const int MAX_SOUNDS = 10;
 const int MAX_MUSIC = 10;
 
 // The one registry of sprites, sound effects and music, each found by label.
+// Pointers handed out stay valid for the life of the program, but may come
+// to denote another entry after an unload or a later load.
 class ResourceManager : public SpriteResourceManager {
  public:
+  // The single instance, created on the first call.
   static ResourceManager& getInstance();
 
   // Marks the manager started; everything loaded stays loaded. Returns 0.
@@ -23,19 +26,46 @@ class ResourceManager : public SpriteResourceManager {
   // Marks the manager stopped; everything loaded stays loaded.
   void shutDown() override;
 
+  // Loads a sound effect under label. 0, or -1 when the table is full or
+  // the file cannot be loaded (both logged).
   int loadSound(std::string filename, std::string label);
+
+  // Opens a piece of music under label. 0, or -1 when the table is full or
+  // the file cannot be opened (both logged).
   int loadMusic(std::string filename, std::string label);
+
+  // The first loaded sound with this label, or null.
   Sound* getSound(std::string label);
+
+  // The first loaded music with this label, or null.
   Music* getMusic(std::string label);
+
+  // Takes the first sound with this label out of the table, moving the
+  // later ones down. It is not stopped. 0, or -1 when the label is unknown.
   int unloadSound(std::string label);
+
+  // Takes the first music with this label out of the table. It is neither
+  // stopped nor closed. 0, or -1 when the label is unknown.
   int unloadMusic(std::string label);
 
  private:
   ResourceManager();
 
+  // Index of the first loaded sound with this label, or -1.
+  int findSound(const std::string& label) const;
+
+  // Position in music_slot of the first loaded music with this label, or -1.
+  int findMusic(const std::string& label) const;
+
   Sound sound[MAX_SOUNDS];
   int sound_count;
+
+  // Music cannot be moved, so its entries stay in their slots. music_slot
+  // lists every slot once: the first music_count in loading order, the rest
+  // free, the one freed longest ago first, so that a piece left playing
+  // after its unload plays on for as long as possible.
   Music music[MAX_MUSIC];
+  int music_slot[MAX_MUSIC];
   int music_count;
 };
 

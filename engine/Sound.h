@@ -7,21 +7,41 @@
 
 namespace wd {
 
-// A sound effect loaded whole into memory, with a label.
+// A sound effect loaded whole into memory, with a label. Every Sound plays
+// its own buffer: copies and assignments copy the samples, never share them.
 class Sound {
  public:
+  // An empty buffer and an empty label.
   Sound();
+
+  // A copy playing its own copy of other's samples.
+  Sound(const Sound& other);
+
+  // Copies the samples, the label and the voice's settings (looping and the
+  // rest); the voice then plays this entry's own buffer, so a later load into
+  // other leaves this one sounding as it did. Stops this entry's voice.
   Sound& operator=(const Sound& other);
 
+  // Sets the label by which the resource manager finds the sound.
   void setLabel(std::string new_label);
+
+  // The label.
   std::string getLabel() const;
 
-  // Loads the whole file. 0 on success, -1 on failure.
+  // Loads the whole file into the buffer and plays it from then on.
+  // 0 on success; -1 on failure, leaving buffer and voice as they were.
   int loadSound(std::string filename);
 
+  // Starts playback from the start, repeating it when loop is true.
   void play(bool loop = false);
+
+  // Stops playback and rewinds.
   void stop();
+
+  // Pauses playback; play resumes it.
   void pause();
+
+  // A copy of the voice (it plays this entry's buffer).
   sf::Sound getSound() const;
 
  private:

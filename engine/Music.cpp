@@ -1,0 +1,26 @@
+#include "Music.h"
+
+namespace wd {
+
+Music::Music() : label() {}
+
+void Music::setLabel(std::string new_label) { label = new_label; }
+
+std::string Music::getLabel() const { return label; }
+
+int Music::loadMusic(std::string filename) {
+  return music.openFromFile(filename) ? 0 : -1;
+}
+
+void Music::play(bool loop) {
+  music.play();
+  music.setLoop(loop);
+}
+
+void Music::stop() { music.stop(); }
+
+void Music::pause() { music.pause(); }
+
+sf::Music* Music::getMusic() { return &music; }
+
+}  // namespace wd

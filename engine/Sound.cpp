@@ -1,0 +1,45 @@
+#include "Sound.h"
+
+namespace wd {
+
+Sound::Sound() : label() {}
+
+Sound::Sound(const Sound& other) : Sound() { *this = other; }
+
+Sound& Sound::operator=(const Sound& other) {
+  if (this == &other) {
+    return *this;
+  }
+  // Replacing the buffer detaches this voice from it, and copying the voice
+  // binds it to other's buffer; bind it back to its own samples last.
+  sound_buffer = other.sound_buffer;
+  sound = other.sound;
+  sound.setBuffer(sound_buffer);
+  label = other.label;
+  return *this;
+}
+
+void Sound::setLabel(std::string new_label) { label = new_label; }
+
+std::string Sound::getLabel() const { return label; }
+
+int Sound::loadSound(std::string filename) {
+  if (!sound_buffer.loadFromFile(filename)) {
+    return -1;
+  }
+  sound.setBuffer(sound_buffer);
+  return 0;
+}
+
+void Sound::play(bool loop) {
+  sound.play();
+  sound.setLoop(loop);
+}
+
+void Sound::stop() { sound.stop(); }
+
+void Sound::pause() { sound.pause(); }
+
+sf::Sound Sound::getSound() const { return sound; }
+
+}  // namespace wd
