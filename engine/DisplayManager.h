@@ -1,7 +1,9 @@
 #ifndef WD_DISPLAY_MANAGER_H
 #define WD_DISPLAY_MANAGER_H
 
+#include <array>
 #include <string>
+#include <vector>
 
 #include <SFML/Graphics.hpp>
 
@@ -60,12 +62,47 @@ class DisplayManager : public Manager {
  private:
   DisplayManager();
 
+  // Where one character's glyph sits in the font's texture, fetched once.
+  struct GlyphQuad {
+    bool loaded;
+    bool visible;  // whitespace advances the pen but draws no quad
+    sf::FloatRect bounds;
+    sf::IntRect texture_rect;
+  };
+
+  // The glyph of a narrow character, loading it on first use.
+  const GlyphQuad& glyphQuad(char ch);
+
+  // Appends the opaque background cell of a character drawn at pixel_pos.
+  void appendBackground(sf::Vector2f pixel_pos);
+
+  // Appends the glyph of ch with its pen at pixel_pos, in current_color.
+  void appendGlyph(sf::Vector2f pixel_pos, char ch);
+
+  // Appends the two triangles of an axis-aligned quad.
+  void appendQuad(sf::Vector2f top_left, sf::Vector2f bottom_right, sf::Vector2f tex_top_left,
+                  sf::Vector2f tex_bottom_right, sf::Color color);
+
+  // Draws the pending characters into the back buffer in one call.
+  void flushBatch();
+
+  // Forgets the cached glyphs, for a font that has just been (re)loaded.
+  void resetGlyphs();
+
   sf::Font font;
   sf::RenderWindow* p_window;
   int window_width_pixels;
   int window_height_pixels;
   int window_columns;
   int window_rows;
+
+  // Fill colour of the last character drawn with a known colour.
+  sf::Color current_color;
+
+  // Triangles of everything drawn since the last flush, in drawing order.
+  std::vector<sf::Vertex> batch;
+
+  std::array<GlyphQuad, 256> glyphs;
 };
 
 }  // namespace wd

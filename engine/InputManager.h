@@ -28,14 +28,28 @@ class InputManager : public Manager {
   // What pollInput does with one window event.
   void handleWindowEvent(const sf::Event& event);
 
+  // The printed name of the last key or button recorded, or "".
   const char* getButtonName() const;
+
+  // Empties the name, so that one stroke is acted on once.
   void clearButtonName();
 
+  // Key table lookup into the event; a press may record the key's name.
   void mapKey(sf::Event event, EventKeyboard& keyboard_event);
+
+  // Button table lookup into the event; always records the button's name.
   void mapMouseButton(sf::Event event, EventMouse& mouse_event);
 
  private:
   InputManager();
+
+  // Handles one window event with the keyboard and mouse events that serve
+  // the whole of one poll, so that their fields carry over between events.
+  void dispatchWindowEvent(const sf::Event& event, EventKeyboard& keyboard_event,
+                           EventMouse& mouse_event);
+
+  // Writes the log line of a recorded press and keeps the name.
+  void recordButtonName(const char* name);
 
   char button_name[20];
   int name_armed;
