@@ -30,6 +30,10 @@ class GameManager : public Manager {
   // tail. Without rules the loop runs the engine's frame alone.
   void run(GameRules* p_rules = nullptr);
 
+  // One frame of play without the pacing: the step event, input, the world's
+  // update and drawing, the game's rules and the buffer swap.
+  void runFrame(GameRules* p_rules);
+
   bool getGameOver() const;
   void setGameOver(bool new_game_over = true);
   int getFrameTime() const;
@@ -48,9 +52,6 @@ class GameManager : public Manager {
 
  private:
   GameManager();
-
-  // Steps 3 to 9 of a frame of play, between the start mark and the pacing.
-  void runFrame(GameRules* p_rules);
 
   bool game_over;
   int frame_time;
