@@ -1,0 +1,193 @@
+// wendrel-spritecheck: loads sprite files with the engine's own loader and
+// tells whoever drew them what the engine makes of each.
+//
+//   wendrel-spritecheck [--show] FILE...
+//
+// For each file it prints the loader's messages and a one-line verdict;
+// --show also draws every frame in its colour. The exit status is 0 when
+// every file loads, 1 when any fails and 2 on a usage error.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "LogManager.h"
+#include "Sprite.h"
+#include "SpriteResourceManager.h"
+
+namespace {
+
+const char* const MESSAGE_PREFIX = " Message: ";
+
+const char* const COLOR_NAMES[] = {"black", "red", "green", "yellow", "blue", "magenta", "cyan", "white"};
+
+// A registry of its own: the engine's shared one also opens the audio device.
+class SpriteChecker : public wd::SpriteResourceManager {
+ public:
+  SpriteChecker() = default;
+};
+
+// The engine's log, kept in a folder of its own so that checking sprites
+// never overwrites the log of a game in the current folder.
+class LogCapture {
+ public:
+  LogCapture() {
+    char pattern[] = "/tmp/wendrel-spritecheck-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+      return;
+    }
+    folder = pattern;
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    const int started = wd::LogManager::getInstance().startUp();
+    std::filesystem::current_path(here);
+    if (started == 0) {
+      wd::LogManager::getInstance().setFlushEachWrite(true);
+    }
+  }
+
+  ~LogCapture() {
+    wd::LogManager::getInstance().shutDown();
+    if (!folder.empty()) {
+      std::error_code ignored;
+      std::filesystem::remove_all(folder, ignored);
+    }
+  }
+
+  bool isReady() const { return wd::LogManager::getInstance().isStarted(); }
+
+  // The messages written since the last call, one entry per message.
+  std::vector<std::string> newMessages() {
+    std::ifstream in(folder + "/" + wd::LOG_FILE_NAME, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    const std::string log = content.str();
+    const std::string fresh = log.size() > read_up_to ? log.substr(read_up_to) : "";
+    read_up_to = log.size();
+    return splitMessages(fresh);
+  }
+
+ private:
+  // Every message starts with the log's prefix and carries no line end.
+  static std::vector<std::string> splitMessages(const std::string& text) {
+    const std::string prefix = MESSAGE_PREFIX;
+    std::vector<std::string> messages;
+    std::size_t start = 0;
+    while (start < text.size()) {
+      if (text.compare(start, prefix.size(), prefix) == 0) {
+        start += prefix.size();
+      }
+      std::size_t next = text.find(prefix, start);
+      if (next == std::string::npos) {
+        next = text.size();
+      }
+      messages.push_back(text.substr(start, next - start));
+      start = next;
+    }
+    return messages;
+  }
+
+  std::string folder;
+  std::size_t read_up_to = 0;
+};
+
+std::string colorName(wd::Color color) {
+  return color >= wd::BLACK && color <= wd::WHITE ? COLOR_NAMES[color] : "unknown";
+}
+
+// The first error the loader reported, which is why the file failed.
+std::string failureReason(const std::vector<std::string>& messages) {
+  for (const std::string& message : messages) {
+    if (message.find("Error") != std::string::npos) {
+      const std::size_t text_start = message.find_first_not_of('\t');
+      return text_start == std::string::npos ? message : message.substr(text_start);
+    }
+  }
+  return messages.empty() ? "not loaded" : messages.back();
+}
+
+// Draws every frame's rows between bars, in the sprite's colour (the ANSI
+// foreground colours follow the engine's colour numbers).
+void showFrames(const wd::Sprite& sprite) {
+  const int width = sprite.getWidth();
+  for (int i = 0; i < sprite.getFrameCount(); i++) {
+    const std::string frame_str = sprite.getFrame(i).getString();
+    std::cout << "  frame " << i << ":\n";
+    for (std::size_t row = 0; row + static_cast<std::size_t>(width) <= frame_str.size();
+         row += static_cast<std::size_t>(width)) {
+      std::cout << "    |\x1b[" << 30 + sprite.getColor() << "m"
+                << frame_str.substr(row, static_cast<std::size_t>(width)) << "\x1b[0m|\n";
+    }
+  }
+}
+
+// Loads one file and reports on it; true when it loaded.
+bool checkFile(SpriteChecker* p_checker, LogCapture* p_log, const std::string& file, bool show) {
+  const std::string label = file;
+  const bool loaded = p_checker->loadSprite(file, label) == 0;
+  const std::vector<std::string> messages = p_log->newMessages();
+  std::cout << file << ":\n";
+  for (const std::string& message : messages) {
+    std::cout << "  | " << message << "\n";
+  }
+  if (!loaded) {
+    std::cout << file << ": FAILED: " << failureReason(messages) << "\n";
+    return false;
+  }
+  const wd::Sprite* p_sprite = p_checker->getSprite(label);
+  std::cout << file << ": OK: " << p_sprite->getFrameCount() << " frames, width "
+            << p_sprite->getWidth() << ", height " << p_sprite->getHeight() << ", colour "
+            << colorName(p_sprite->getColor()) << ", slowdown " << p_sprite->getSlowdown() << "\n";
+  if (show) {
+    showFrames(*p_sprite);
+  }
+  p_checker->unloadSprite(label);
+  return true;
+}
+
+int usage() {
+  std::cerr << "usage: wendrel-spritecheck [--show] FILE...\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool show = false;
+  std::vector<std::string> files;
+  for (int i = 1; i < argc; i++) {
+    const std::string arg = argv[i];
+    if (arg == "--show") {
+      show = true;
+    } else if (arg == "--help" || arg == "-h") {
+      usage();
+      return 0;
+    } else {
+      files.push_back(arg);
+    }
+  }
+  if (files.empty()) {
+    return usage();
+  }
+  LogCapture log;
+  if (!log.isReady()) {
+    std::cerr << "wendrel-spritecheck: cannot start the engine's log\n";
+    return 2;
+  }
+  SpriteChecker checker;
+  int failures = 0;
+  for (const std::string& file : files) {
+    if (!checkFile(&checker, &log, file, show)) {
+      failures++;
+    }
+  }
+  if (files.size() > 1) {
+    std::cout << files.size() - static_cast<std::size_t>(failures) << " of " << files.size()
+              << " sprite files load\n";
+  }
+  return failures == 0 ? 0 : 1;
+}
