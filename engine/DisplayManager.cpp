@@ -116,6 +116,11 @@ int DisplayManager::startUp() {
     std::cout << "Error! Unable to load font '" << FONT_FILE << "'" << std::endl;
     return -1;
   }
+  // A text object measures 'x' and the space before its first glyph; loading
+  // them first too gives the font's texture the same layout, so the smoothing
+  // of every glyph samples exactly the same texels.
+  font.getGlyph(U'x', characterSize(), true);
+  font.getGlyph(U' ', characterSize(), true);
   return Manager::startUp();
 }
 
