@@ -13,13 +13,24 @@ int Music::loadMusic(std::string filename) {
 }
 
 void Music::play(bool loop) {
+  if (!audioDeviceOpen()) {
+    return;
+  }
   music.play();
   music.setLoop(loop);
 }
 
-void Music::stop() { music.stop(); }
+void Music::stop() {
+  if (audioDeviceOpen()) {
+    music.stop();
+  }
+}
 
-void Music::pause() { music.pause(); }
+void Music::pause() {
+  if (audioDeviceOpen()) {
+    music.pause();
+  }
+}
 
 sf::Music* Music::getMusic() { return &music; }
 

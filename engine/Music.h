@@ -5,6 +5,8 @@
 
 #include <SFML/Audio.hpp>
 
+#include "Sound.h"
+
 namespace wd {
 
 // A piece of music streamed from its file while it plays, with a label.
@@ -28,6 +30,7 @@ class Music {
   int loadMusic(std::string filename);
 
   // Starts playback, repeating the piece when loop is true.
+  // Does nothing without an audio device.
   void play(bool loop = true);
 
   // Stops playback and rewinds.

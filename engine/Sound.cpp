@@ -1,6 +1,28 @@
 #include "Sound.h"
 
+#include <dlfcn.h>
+
 namespace wd {
+
+namespace {
+
+using CurrentContextFunction = void* (*)();
+
+// SFML makes the context of the device it opened current for the whole
+// process and leaves none when no device could be opened. OpenAL itself is
+// not linked directly, so its query is found among the loaded libraries.
+CurrentContextFunction findCurrentContextFunction() {
+  return reinterpret_cast<CurrentContextFunction>(
+      dlsym(RTLD_DEFAULT, "alcGetCurrentContext"));
+}
+
+}  // namespace
+
+bool audioDeviceOpen() {
+  static const CurrentContextFunction p_current_context = findCurrentContextFunction();
+  // Without the query, leave every call to SFML.
+  return p_current_context == nullptr || p_current_context() != nullptr;
+}
 
 Sound::Sound() : label() {}
 
@@ -32,13 +54,24 @@ int Sound::loadSound(std::string filename) {
 }
 
 void Sound::play(bool loop) {
+  if (!audioDeviceOpen()) {
+    return;
+  }
   sound.play();
   sound.setLoop(loop);
 }
 
-void Sound::stop() { sound.stop(); }
+void Sound::stop() {
+  if (audioDeviceOpen()) {
+    sound.stop();
+  }
+}
 
-void Sound::pause() { sound.pause(); }
+void Sound::pause() {
+  if (audioDeviceOpen()) {
+    sound.pause();
+  }
+}
 
 sf::Sound Sound::getSound() const { return sound; }
 

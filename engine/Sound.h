@@ -7,6 +7,12 @@
 
 namespace wd {
 
+// True while the audio library has a working output device. SFML opens it
+// with the first audio object and keeps it while any exists. Without one,
+// playback calls are skipped: SFML would report every one of them, and a
+// streaming piece would spin on restarting a source that never plays.
+bool audioDeviceOpen();
+
 // A sound effect loaded whole into memory, with a label. Every Sound plays
 // its own buffer: copies and assignments copy the samples, never share them.
 class Sound {
@@ -33,6 +39,7 @@ class Sound {
   int loadSound(std::string filename);
 
   // Starts playback from the start, repeating it when loop is true.
+  // Does nothing without an audio device.
   void play(bool loop = false);
 
   // Stops playback and rewinds.
