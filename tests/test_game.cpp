@@ -11,6 +11,7 @@
 #include "Chunk.h"
 #include "GameManager.h"
 #include "GamePlay.h"
+#include "GameResources.h"
 #include "GameRules.h"
 #include "InputManager.h"
 #include "LogManager.h"
@@ -53,9 +54,14 @@ class Game : public ::testing::Test {
     play.setUp();
   }
 
+  // A game cut short by the test never reached its death, which is where the
+  // music is unloaded.
   void TearDown() override {
     play.tail();
     game.setGameOver(false);
+    while (wd::ResourceManager::getInstance().getMusic("music") != nullptr) {
+      stopMusic("music");
+    }
   }
 
   void frame() { game.runFrame(&play); }
