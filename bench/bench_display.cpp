@@ -1,0 +1,75 @@
+// A full 100 x 50 grid drawn and shown, by the display manager and by one
+// sf::RectangleShape and one sf::Text per character, in the same run.
+// Needs an X server: run under xvfb-run -a -s "-screen 0 1280x1024x24".
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+
+#include "DisplayManager.h"
+#include "WorldManager.h"
+#include "../tests/support/naive_display.h"
+
+namespace {
+
+// The source tree, for the font, from where this file was compiled.
+std::string sourceDir() {
+  return std::filesystem::path(__FILE__).parent_path().parent_path().string();
+}
+
+// A varied grid: every cell a printable character in one of the colours.
+char gridCharacter(int column, int row) { return static_cast<char>(33 + (column * 7 + row * 13) % 94); }
+
+int gridColor(int column, int row) { return (column + row) % 8; }
+
+bool startDisplay(benchmark::State& state) {
+  wd::DisplayManager& display = wd::DisplayManager::getInstance();
+  if (!wd_test::installFont(sourceDir()) || display.startUp() != 0) {
+    state.SkipWithError("no display or no font");
+    return false;
+  }
+  wd::WorldManager::getInstance().setView(wd::Box(wd::Vector(0, 0), 100, 50));
+  return true;
+}
+
+void BM_EngineFullGrid(benchmark::State& state) {
+  if (!startDisplay(state)) {
+    return;
+  }
+  wd::DisplayManager& display = wd::DisplayManager::getInstance();
+  for (auto _ : state) {
+    for (int row = 0; row < display.getRows(); row++) {
+      for (int column = 0; column < display.getColumns(); column++) {
+        display.drawCharacter(wd::Vector(static_cast<float>(column), static_cast<float>(row)),
+                              gridCharacter(column, row),
+                              static_cast<wd::Color>(gridColor(column, row)));
+      }
+    }
+    display.swapBuffers();
+  }
+  state.SetItemsProcessed(state.iterations() * display.getColumns() * display.getRows());
+}
+BENCHMARK(BM_EngineFullGrid)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+void BM_PerCharacterFullGrid(benchmark::State& state) {
+  if (!startDisplay(state)) {
+    return;
+  }
+  wd::DisplayManager& display = wd::DisplayManager::getInstance();
+  wd_test::NaiveDisplay naive(display.getWindow());
+  for (auto _ : state) {
+    for (int row = 0; row < display.getRows(); row++) {
+      for (int column = 0; column < display.getColumns(); column++) {
+        naive.drawCharacter(static_cast<float>(column), static_cast<float>(row),
+                            gridCharacter(column, row), gridColor(column, row));
+      }
+    }
+    display.swapBuffers();
+  }
+  state.SetItemsProcessed(state.iterations() * display.getColumns() * display.getRows());
+}
+BENCHMARK(BM_PerCharacterFullGrid)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+}  // namespace
+
+BENCHMARK_MAIN();
