@@ -8,7 +8,7 @@ top=$(pwd)
 
 ./tools/ensure-packages.sh build-essential cmake pkg-config libsfml-dev libgtest-dev \
   libbenchmark-dev xvfb xauth xdotool x11-utils fonts-dejavu-core libgl1-mesa-dri \
-  libopenal1 sox
+  libopenal-dev sox
 
 jobs=$(nproc)
 

@@ -1,28 +1,12 @@
 #include "Sound.h"
 
-#include <dlfcn.h>
+#include <AL/alc.h>
 
 namespace wd {
 
-namespace {
-
-using CurrentContextFunction = void* (*)();
-
 // SFML makes the context of the device it opened current for the whole
-// process and leaves none when no device could be opened. OpenAL itself is
-// not linked directly, so its query is found among the loaded libraries.
-CurrentContextFunction findCurrentContextFunction() {
-  return reinterpret_cast<CurrentContextFunction>(
-      dlsym(RTLD_DEFAULT, "alcGetCurrentContext"));
-}
-
-}  // namespace
-
-bool audioDeviceOpen() {
-  static const CurrentContextFunction p_current_context = findCurrentContextFunction();
-  // Without the query, leave every call to SFML.
-  return p_current_context == nullptr || p_current_context() != nullptr;
-}
+// process, and leaves none when no device could be opened.
+bool audioDeviceOpen() { return alcGetCurrentContext() != nullptr; }
 
 Sound::Sound() : label() {}
 
