@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shell helpers for the runs of the real game: a private X server, a fresh run
 # folder with the assets and a recording audio backend, the game's window, and
 # pixel counts read back from the X server. Sourced by tests/e2e_*.sh and
@@ -26,7 +27,8 @@ wd_start_xvfb() {
     sleep 0.1
     tries=$((tries + 1))
   done
-  export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+  DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+  export DISPLAY
   unset XAUTHORITY
 }
 
@@ -120,8 +122,36 @@ wd_wait_exit() {
     sleep 0.1
     waited=$((waited + 1))
   done
-  WD_EXIT_STATUS=0
-  wait "$pid" || WD_EXIT_STATUS=$?
+  local status=0
+  wait "$pid" || status=$?
+  # shellcheck disable=SC2034  # read by the caller
+  WD_EXIT_STATUS=$status
+}
+
+# True when the build tree was configured with the sanitizers.
+wd_sanitized_build() {
+  grep -q '^WD_SANITIZE:BOOL=ON' "$1/CMakeCache.txt" 2>/dev/null
+}
+
+# For a sanitized game: leak reports go to files in $1 instead of ending the
+# program with an error code, so that wd_check_leaks can tell the game's own
+# leaks from those of the GL driver, which is unloaded before the report and
+# so cannot be matched by the suppression list.
+wd_collect_leaks() {
+  export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}exitcode=0:log_path=$1/sanitizer"
+}
+
+# Fails, printing the reports, when a sanitizer report from $1 has a frame
+# in the source tree $2; prints a note about the other leak reports.
+wd_check_leaks() {
+  local dir=$1 source_dir=$2 reports=("$1"/sanitizer.*)
+  [ -e "${reports[0]}" ] || return 0
+  if grep -qF "$source_dir/" "${reports[@]}" || grep -q 'ERROR: AddressSanitizer' "${reports[@]}"; then
+    cat "${reports[@]}"
+    return 1
+  fi
+  echo "note: $(grep -c 'leak of' "${reports[@]}" | awk -F: '{ n += $NF } END { print n }') leak" \
+    "reports from libraries outside the source tree only (tolerated)"
 }
 
 # Prints the RMS amplitude (0 to 1) of a recorded wave file.
