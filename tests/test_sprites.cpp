@@ -228,6 +228,8 @@ class FrameDrawTest : public ::testing::Test {
     display().swapBuffers();
   }
 
+  void TearDown() override { display().shutDown(); }
+
   static wd::DisplayManager& display() { return wd::DisplayManager::getInstance(); }
 
   // The cells of the rows and columns 0..19 whose middle shows the colour.
