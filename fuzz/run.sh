@@ -14,6 +14,8 @@ cmake --build build-fuzz -j 2 --target sprite_loader_fuzzer
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -r fuzz/corpus "$work/corpus"
+# The game's own sprites are seeds too.
+cp assets/sprites/*-spr.txt "$work/corpus/" 2>/dev/null || true
 mkdir -p build-fuzz/artifacts
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"

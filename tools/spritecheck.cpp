@@ -139,7 +139,8 @@ bool checkFile(SpriteChecker* p_checker, LogCapture* p_log, const std::string& f
     return false;
   }
   const wd::Sprite* p_sprite = p_checker->getSprite(label);
-  std::cout << file << ": OK: " << p_sprite->getFrameCount() << " frames, width "
+  const int frame_count = p_sprite->getFrameCount();
+  std::cout << file << ": OK: " << frame_count << (frame_count == 1 ? " frame" : " frames") << ", width "
             << p_sprite->getWidth() << ", height " << p_sprite->getHeight() << ", colour "
             << colorName(p_sprite->getColor()) << ", slowdown " << p_sprite->getSlowdown() << "\n";
   if (show) {
