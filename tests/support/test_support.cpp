@@ -6,10 +6,32 @@
 #include <sstream>
 
 #include <X11/Xlib.h>
+#include <dlfcn.h>
 
 #include "LogManager.h"
 
 namespace wd_test {
+
+namespace {
+
+// The software GL driver allocates memory it never frees and is unloaded
+// before the leak check runs, which leaves its leaks without a module name
+// that the suppression list could match. Keeping it loaded for the whole run
+// lets the list name it.
+bool keepSoftwareGlDriverLoaded() {
+  for (const char* path : {"/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
+                           "/usr/lib/aarch64-linux-gnu/dri/swrast_dri.so",
+                           "/usr/lib64/dri/swrast_dri.so", "/usr/lib/dri/swrast_dri.so"}) {
+    if (dlopen(path, RTLD_NOW | RTLD_NODELETE) != nullptr) {
+      return true;
+    }
+  }
+  return false;
+}
+
+const bool software_gl_driver_kept = keepSoftwareGlDriverLoaded();
+
+}  // namespace
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
