@@ -3,8 +3,10 @@
 
 namespace wd {
 
-// The eight colours of characters, sprites and view objects.
-enum Color {
+// The eight colours of characters, sprites and view objects. The underlying
+// type is fixed so that any int is a valid value: drawing keeps the previous
+// colour for one outside the eight.
+enum Color : int {
   BLACK = 0,
   RED = 1,
   GREEN = 2,

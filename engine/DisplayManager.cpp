@@ -1,8 +1,10 @@
 #include "DisplayManager.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <thread>
 
 #include "LogManager.h"
 #include "utility.h"
@@ -47,15 +49,18 @@ unsigned int characterSize() {
   return static_cast<unsigned int>(2.0f * std::min(cellWidth(), cellHeight()));
 }
 
-// The window library ends the process when it cannot reach the X server, so
-// ask first.
-bool displayReachable() {
-  Display* p_display = XOpenDisplay(nullptr);
-  if (p_display == nullptr) {
-    return false;
+
+// A server that has just lost its last client resets and refuses new
+// clients for a moment, so a refusal is retried for about half a second.
+Display* connectToDisplay() {
+  const int ATTEMPTS = 20;
+  for (int attempt = 1;; attempt++) {
+    Display* p_display = XOpenDisplay(nullptr);
+    if (p_display != nullptr || attempt == ATTEMPTS) {
+      return p_display;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
-  XCloseDisplay(p_display);
-  return true;
 }
 
 }  // namespace
@@ -98,7 +103,11 @@ int DisplayManager::startUp() {
   if (p_window != nullptr) {
     return 0;
   }
-  if (!displayReachable()) {
+  // The window library ends the process when it cannot reach the X server, so
+  // ask first. The probe stays connected until the window is made: a server
+  // whose last client leaves resets, and would refuse the window meanwhile.
+  Display* p_probe = connectToDisplay();
+  if (p_probe == nullptr) {
     const char* p_name = XDisplayName(nullptr);
     LogManager::getInstance().writeMessage("Error! Unable to open display '%s'\n", p_name);
     std::fprintf(stderr, "Error! Unable to open display '%s'\n", p_name);
@@ -108,6 +117,7 @@ int DisplayManager::startUp() {
       sf::VideoMode(static_cast<unsigned int>(window_width_pixels),
                     static_cast<unsigned int>(window_height_pixels), COLOR_DEPTH_BITS),
       WINDOW_TITLE, sf::Style::Titlebar, sf::ContextSettings());
+  XCloseDisplay(p_probe);
   p_window->setMouseCursorVisible(false);
   p_window->setVerticalSyncEnabled(true);
   batch.clear();
@@ -131,6 +141,11 @@ void DisplayManager::shutDown() {
     p_window = nullptr;
   }
   batch.clear();
+  // The next start loads the font again; freeing its textures now, while a
+  // context can still be made, spares the graphics driver a context created
+  // during program exit.
+  font = sf::Font();
+  resetGlyphs();
   Manager::shutDown();
 }
 

@@ -16,7 +16,8 @@ namespace wd {
 extern const char* const WINDOW_TITLE;
 extern const char* const FONT_FILE;
 
-enum Alignment {
+// How drawString places a string; any other value draws it left-aligned.
+enum Alignment : int {
   ALIGN_LEFT = 0,
   ALIGN_CENTER = 1,
   ALIGN_RIGHT = 2,

@@ -9,7 +9,7 @@ namespace wd {
 extern const std::string KEYBOARD_EVENT;
 
 // The engine's key codes, named by the names the input manager prints.
-enum Key {
+enum Key : int {
   UNDEFINED_KEY = -1,
   SPACE = 0,
   RETURN,
@@ -81,7 +81,7 @@ enum Key {
 };
 
 // Whether a key went down or came up.
-enum KeyboardAction {
+enum KeyboardAction : int {
   UNDEFINED_KEYBOARD_ACTION = -1,
   KEY_PRESSED = 0,
   KEY_RELEASED = 1,

@@ -10,7 +10,7 @@ namespace wd {
 extern const std::string MSE_EVENT;
 
 // The mouse buttons the engine tells apart.
-enum MouseButton {
+enum MouseButton : int {
   UNDEFINED_MOUSE_BUTTON = -1,
   LEFT = 0,
   RIGHT = 1,
@@ -18,7 +18,7 @@ enum MouseButton {
 };
 
 // What the mouse did; no event carries 0.
-enum MouseAction {
+enum MouseAction : int {
   UNDEFINED_MOUSE_ACTION = -1,
   PRESSED = 1,
   MOVED = 2,

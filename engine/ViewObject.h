@@ -8,8 +8,9 @@
 
 namespace wd {
 
-// The nine places of a view object in the view.
-enum Location {
+// The nine places of a view object in the view; any other value stands for
+// the view's corner.
+enum Location : int {
   TOP_LEFT = 0,
   TOP_CENTER = 1,
   TOP_RIGHT = 2,

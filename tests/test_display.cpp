@@ -98,7 +98,12 @@ class DisplayTest : public ::testing::Test {
     display().swapBuffers();
   }
 
-  void TearDown() override { setViewCorner(0, 0); }
+  // Closing the window here, not at exit, releases the driver's memory while
+  // the libraries are still loaded.
+  void TearDown() override {
+    setViewCorner(0, 0);
+    display().shutDown();
+  }
 
   static DisplayManager& display() { return DisplayManager::getInstance(); }
 

@@ -137,7 +137,7 @@ TEST_F(InputTest, EveryKeyCodeMapsByTheTable) {
     EXPECT_EQ(strike(code), value_of[index]) << "code " << code;
     EXPECT_STREQ(input().getButtonName(), name_of[index].c_str()) << "code " << code;
   }
-  EXPECT_EQ(strike(200), -1);
+  EXPECT_EQ(strike(127), -1);
   EXPECT_EQ(strike(-7), -1);
   EXPECT_STREQ(input().getButtonName(), "UNDEFINED_KEY");
 }
