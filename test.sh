@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 top=$(pwd)
 
 ./tools/ensure-packages.sh build-essential cmake pkg-config libsfml-dev libgtest-dev \
-  libbenchmark-dev xvfb xauth xdotool x11-utils fonts-dejavu-core libgl1-mesa-dri \
+  libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core libgl1-mesa-dri \
   libopenal-dev sox
 
 jobs=$(nproc)
