@@ -1,5 +1,4 @@
-// Frames, sprites and animation playback; drawing is checked on the pixels
-// of a real window.
+// Frames, sprites and animation playback; drawing is checked on a real window's pixels.
 #include <climits>
 #include <set>
 #include <string>
@@ -10,7 +9,6 @@
 
 #include "Animation.h"
 #include "DisplayManager.h"
-#include "LogManager.h"
 #include "Sprite.h"
 #include "WorldManager.h"
 #include "test_support.h"
@@ -20,239 +18,116 @@
 
 namespace {
 
-// A sprite of count frames of width x height, frame i filled with 'a' + i.
-wd::Sprite* newSprite(int count, int width, int height, int slowdown) {
-  wd::Sprite* p_sprite = new wd::Sprite(count);
-  p_sprite->setWidth(width);
-  p_sprite->setHeight(height);
-  p_sprite->setSlowdown(slowdown);
-  for (int i = 0; i < count; i++) {
-    p_sprite->addFrame(wd::Frame(width, height, std::string(static_cast<std::size_t>(width * height), 'a' + i)));
-  }
-  return p_sprite;
-}
+using wd::Vector;
 
-// Frames drawn by `draws` successive draws, and the slowdown count after each.
-std::pair<std::vector<int>, std::vector<int>> playback(wd::Animation* p_animation, int draws) {
-  std::vector<int> frames;
-  std::vector<int> counts;
+// "frame:count " for each of `draws` draws: the frame drawn, then the slowdown count.
+std::string playback(wd::Animation* p_animation, int draws) {
+  std::string trace;
   for (int i = 0; i < draws; i++) {
-    frames.push_back(p_animation->getIndex());
-    p_animation->draw(wd::Vector(10, 10));
-    counts.push_back(p_animation->getSlowdownCount());
+    trace += std::to_string(p_animation->getIndex()) + ":";
+    p_animation->draw(Vector(10, 10));
+    trace += std::to_string(p_animation->getSlowdownCount()) + " ";
   }
-  return {frames, counts};
+  return trace;
 }
 
-TEST(SpriteTest, CapacityLimitsFramesAndBadIndexesGiveNothing) {
+std::vector<float> boxOf(const wd::Animation& animation) {
+  const wd::Box box = animation.getBox();
+  return {box.getCorner().getX(), box.getCorner().getY(), box.getHorizontal(), box.getVertical()};
+}
+
+// A capacity is a limit, not an allocation: two billion frames cost nothing.
+// AddressSanitizer reports any read outside a string or the frames.
+TEST(SpriteTest, CapacityIsALimitAndDrawingStaysInBounds) {
   wd::Sprite sprite(2);
-  EXPECT_EQ(sprite.getColor(), wd::WHITE);
-  EXPECT_EQ(sprite.getSlowdown(), 0);
-  EXPECT_EQ(sprite.getLabel(), "");
   EXPECT_EQ(sprite.addFrame(wd::Frame(1, 1, "a")), 0);
   EXPECT_EQ(sprite.addFrame(wd::Frame(1, 1, "b")), 0);
   EXPECT_EQ(sprite.addFrame(wd::Frame(1, 1, "c")), -1);
-  EXPECT_EQ(sprite.getFrameCount(), 2);
   EXPECT_EQ(sprite.getFrame(1).getString(), "b");
   for (int index : {-1, 2, INT_MIN}) {
     const wd::Frame frame = sprite.getFrame(index);
     EXPECT_TRUE(frame.getString().empty() && frame.getWidth() == 0 && frame.getHeight() == 0) << index;
+    EXPECT_EQ(sprite.draw(index, Vector()), -1) << index;
   }
   EXPECT_EQ(wd::Sprite(-5).addFrame(wd::Frame(1, 1, "a")), -1);
-}
-
-// Two billion frames up front would take tens of gigabytes.
-TEST(SpriteTest, HugeCapacityCostsNothingUntilFramesArrive) {
-  wd::Sprite sprite(2000000000);
-  EXPECT_EQ(sprite.addFrame(wd::Frame(1, 1, "a")), 0);
-  EXPECT_EQ(sprite.draw(1999999999, wd::Vector(0, 0)), 0);
-}
-
-// AddressSanitizer reports any read outside a string or the frames.
-TEST(SpriteTest, DrawingStaysInsideFramesAndStrings) {
-  wd::Sprite sprite(3);
-  sprite.addFrame(wd::Frame(1, 1, "a"));
-  EXPECT_EQ(sprite.draw(1, wd::Vector(0, 0)), 0);  // an unfilled slot draws nothing
-  EXPECT_EQ(sprite.draw(3, wd::Vector(0, 0)), -1);
-  EXPECT_EQ(sprite.draw(-1, wd::Vector(0, 0)), -1);
-  EXPECT_EQ(wd::Sprite().draw(0, wd::Vector(0, 0)), -1);
-  EXPECT_EQ(wd::Sprite(0).draw(0, wd::Vector(0, 0)), -1);
-
-  EXPECT_EQ(wd::Frame().draw(wd::Vector(5, 5), wd::RED), -1);
-  EXPECT_EQ(wd::Frame(3, 2, "ab").draw(wd::Vector(1, 1), wd::RED), 0);
-  EXPECT_EQ(wd::Frame(-3, 2, "abc").draw(wd::Vector(1, 1), wd::RED), 0);
-  EXPECT_EQ(wd::Frame(INT_MAX, INT_MAX, "x").draw(wd::Vector(1, 1), wd::RED), 0);
-}
-
-TEST(AnimationTest, SlowdownHoldsEachFrame) {
-  wd::Sprite* p_sprite = newSprite(2, 1, 1, 3);
-  wd::Animation animation;
-  EXPECT_EQ(animation.draw(wd::Vector(1, 1)), -1);
-  animation.setSprite(p_sprite);
-  const auto [frames, counts] = playback(&animation, 7);
-  EXPECT_EQ(frames, (std::vector<int>{0, 0, 0, 1, 1, 1, 0}));
-  EXPECT_EQ(counts, (std::vector<int>{1, 2, 0, 1, 2, 0, 1}));
-  delete p_sprite;
-
-  // Slowdowns 0, 1 and below all change frame on every draw.
-  for (int slowdown : {0, 1, -4}) {
-    wd::Sprite* p_fast = newSprite(3, 1, 1, slowdown);
-    wd::Animation fast;
-    fast.setSprite(p_fast);
-    EXPECT_EQ(playback(&fast, 5).first, (std::vector<int>{0, 1, 2, 0, 1})) << slowdown;
-    delete p_fast;
+  wd::Sprite huge(2000000000);
+  EXPECT_EQ(huge.addFrame(wd::Frame(1, 1, "a")), 0);
+  EXPECT_EQ(huge.draw(1999999999, Vector()), 0);  // an unfilled slot draws nothing
+  EXPECT_EQ(wd::Frame().draw(Vector(5, 5), wd::RED), -1);
+  for (const wd::Frame& frame : {wd::Frame(3, 2, "ab"), wd::Frame(-3, 2, "abc"), wd::Frame(INT_MAX, INT_MAX, "x")}) {
+    EXPECT_EQ(frame.draw(Vector(1, 1), wd::RED), 0) << frame.getWidth();
   }
 }
 
-TEST(AnimationTest, FreezeAndSetSprite) {
-  wd::Sprite* p_sprite = newSprite(3, 1, 1, 2);
+// State set from outside neither reads outside the sprite nor overflows
+// (UndefinedBehaviorSanitizer reports signed overflow).
+TEST(AnimationTest, SlowdownFreezeBoxAndOutOfRangeState) {
   wd::Animation animation;
-  animation.setSprite(p_sprite);
-  animation.setIndex(2);
-  animation.setSlowdownCount(1);
-  animation.setSprite(p_sprite);
-  EXPECT_EQ(animation.getIndex(), 0);
-  EXPECT_EQ(animation.getSlowdownCount(), 1);
-
+  EXPECT_EQ(animation.draw(Vector(1, 1)), -1);
+  EXPECT_EQ(boxOf(animation), (std::vector<float>{-0.5f, -0.5f, 0.99f, 0.99f}));
+  wd::Sprite sprite(2);
+  sprite.setWidth(5);
+  sprite.setHeight(4);
+  sprite.setSlowdown(3);
+  sprite.addFrame(wd::Frame(1, 1, "a"));
+  sprite.addFrame(wd::Frame(1, 1, "b"));
+  animation.setSprite(&sprite);
+  EXPECT_EQ(boxOf(animation), (std::vector<float>{-2.5f, -2.0f, 5.0f, 4.0f}));
+  EXPECT_EQ(playback(&animation, 7), "0:1 0:2 0:0 1:1 1:2 1:0 0:1 ");
+  // A count of -1 freezes the animation.
   animation.setIndex(1);
   animation.setSlowdownCount(-1);
-  EXPECT_EQ(animation.draw(wd::Vector(0, 0)), -1);
-  EXPECT_EQ(animation.draw(wd::Vector(0, 0)), -1);
-  EXPECT_EQ(animation.getIndex(), 1);
-  EXPECT_EQ(animation.getSlowdownCount(), -1);
-  animation.setSlowdownCount(1);
-  EXPECT_EQ(animation.draw(wd::Vector(0, 0)), 0);
-  EXPECT_EQ(animation.getIndex(), 2);
-  delete p_sprite;
-}
-
-// Values set from outside neither read outside the sprite nor overflow
-// (UndefinedBehaviorSanitizer reports signed overflow).
-TEST(AnimationTest, OutOfRangeStateWrapsSafely) {
-  wd::Sprite* p_sprite = newSprite(2, 1, 1, 0);
-  wd::Animation animation;
-  animation.setSprite(p_sprite);
+  EXPECT_EQ(animation.draw(Vector()), -1);
+  EXPECT_EQ(playback(&animation, 1), "1:-1 ");
+  animation.setSlowdownCount(2);
+  EXPECT_EQ(playback(&animation, 2), "1:0 0:1 ");
+  // Slowdowns 0, 1 and below all change frame on every draw.
+  for (int slowdown : {0, 1, -4}) {
+    sprite.setSlowdown(slowdown);
+    EXPECT_EQ(playback(&animation, 2), "0:0 1:0 ") << slowdown;
+  }
   for (int index : {2, 1000, INT_MAX}) {
     animation.setIndex(index);
-    EXPECT_EQ(animation.draw(wd::Vector(0, 0)), 0) << index;
-    EXPECT_EQ(animation.getIndex(), 0) << index;
+    EXPECT_EQ(playback(&animation, 2), std::to_string(index) + ":0 0:0 ") << index;
   }
   animation.setSlowdownCount(INT_MAX);
-  EXPECT_EQ(animation.draw(wd::Vector(0, 0)), 0);
-  EXPECT_EQ(animation.getSlowdownCount(), 0);
-  EXPECT_EQ(animation.getIndex(), 1);
-  delete p_sprite;
-}
-
-TEST(AnimationTest, BoxIsCentredOnTheOrigin) {
-  const wd::Box none = wd::Animation().getBox();
-  EXPECT_FLOAT_EQ(none.getCorner().getX(), -0.5f);
-  EXPECT_FLOAT_EQ(none.getHorizontal(), 0.99f);
-  wd::Sprite* p_sprite = newSprite(1, 5, 4, 0);
-  wd::Animation animation;
-  animation.setSprite(p_sprite);
-  const wd::Box box = animation.getBox();
-  EXPECT_FLOAT_EQ(box.getCorner().getX(), -2.5f);
-  EXPECT_FLOAT_EQ(box.getCorner().getY(), -2.0f);
-  EXPECT_FLOAT_EQ(box.getHorizontal(), 5.0f);
-  EXPECT_FLOAT_EQ(box.getVertical(), 4.0f);
-  delete p_sprite;
+  EXPECT_EQ(playback(&animation, 2), "1:0 0:0 ");
 }
 
 using Cells = std::set<std::pair<int, int>>;
 
-// Drawing into a real window and reading back which cells took a colour.
-class FrameDrawTest : public ::testing::Test {
- protected:
-  // An X server without -noreset resets when its last client leaves, and
-  // refuses connections meanwhile; one connection held for the whole suite
-  // keeps the short-lived display checks from resetting it.
-  static void SetUpTestSuite() { p_keep_alive = XOpenDisplay(nullptr); }
-
-  static void TearDownTestSuite() {
-    if (p_keep_alive != nullptr) {
-      XCloseDisplay(p_keep_alive);
-    }
-  }
-
-  void SetUp() override {
-    if (p_keep_alive == nullptr || !wd_test::displayAvailable()) {
-      GTEST_SKIP() << "no X server";
-    }
-    wd::LogManager::getInstance().startUp();
-    ASSERT_EQ(display().startUp(), 0);
-    wd::WorldManager::getInstance().setView(wd::Box(wd::Vector(0, 0), 100, 50));
-    display().swapBuffers();
-  }
-
-  void TearDown() override { display().shutDown(); }
-
-  static wd::DisplayManager& display() { return wd::DisplayManager::getInstance(); }
-
-  static inline Display* p_keep_alive = nullptr;
-
-  // The cells among the first 20 x 20 whose middle shows the colour; glyphs
-  // may reach past their cell's edges but never into a neighbour's middle.
-  static Cells cellsIn(sf::Color color) {
-    const sf::Image image = display().captureFrame();
-    Cells cells;
-    for (int y = 0; y < 20; y++) {
-      for (int x = 0; x < 20; x++) {
-        const int left = static_cast<int>(static_cast<float>(x) * wd::cellWidth());
-        const int top = static_cast<int>(static_cast<float>(y) * wd::cellHeight());
-        for (int p = 0; p < 40; p++) {
-          if (image.getPixel(static_cast<unsigned>(left + 3 + p % 5), static_cast<unsigned>(top + 5 + p / 5)) == color) {
-            cells.insert({x, y});
-            break;
-          }
-        }
+// The cells among the first 20 x 20 whose middle shows the colour (glyphs may overhang, not that far).
+Cells cellsIn(sf::Color color) {
+  const sf::Image image = wd::DisplayManager::getInstance().captureFrame();
+  Cells cells;
+  for (int cell = 0; cell < 400; cell++) {
+    const int left = static_cast<int>(static_cast<float>(cell % 20) * wd::cellWidth()) + 3;
+    const int top = static_cast<int>(static_cast<float>(cell / 20) * wd::cellHeight()) + 5;
+    for (int p = 0; p < 40; p++) {
+      if (image.getPixel(static_cast<unsigned>(left + p % 5), static_cast<unsigned>(top + p / 5)) == color) {
+        cells.insert({cell % 20, cell / 20});
       }
     }
-    return cells;
   }
-
-  // The cells of a block with its upper-left cell at (x, y).
-  static Cells block(int x, int y, int width, int height) {
-    Cells cells;
-    for (int row = y; row < y + height; row++) {
-      for (int column = x; column < x + width; column++) {
-        cells.insert({column, row});
-      }
-    }
-    return cells;
-  }
-};
-
-TEST_F(FrameDrawTest, FramesAreCentredOnTheirPosition) {
-  EXPECT_EQ(wd::Frame(3, 1, "###").draw(wd::Vector(5, 5), wd::CYAN), 0);
-  wd::Frame(4, 2, "########").draw(wd::Vector(10, 10), wd::RED);
-  wd::Frame(1, 1, "#").draw(wd::Vector(7, 3), wd::GREEN);
-  EXPECT_EQ(cellsIn(sf::Color::Cyan), block(4, 5, 3, 1));
-  EXPECT_EQ(cellsIn(sf::Color::Red), block(8, 9, 4, 2));
-  EXPECT_EQ(cellsIn(sf::Color::Green), block(7, 3, 1, 1));
-
-  // A sprite draws its animation's current frame in the sprite's colour.
-  wd::Sprite* p_sprite = newSprite(2, 3, 3, 0);
-  p_sprite->setColor(wd::BLUE);
-  p_sprite->addFrame(wd::Frame(3, 3, "#########"));
-  wd::Animation animation;
-  animation.setSprite(p_sprite);
-  animation.setIndex(1);
-  EXPECT_EQ(animation.draw(wd::Vector(16, 16)), 0);
-  EXPECT_EQ(cellsIn(sf::Color::Blue), block(15, 15, 3, 3));
-  delete p_sprite;
+  return cells;
 }
 
-// A space is drawn like any character: it paints over what was there.
-TEST_F(FrameDrawTest, SpacesHideWhatLiesBelow) {
-  wd::Frame(5, 3, std::string(15, '#')).draw(wd::Vector(5, 5), wd::YELLOW);
-  wd::Frame(3, 1, "# #").draw(wd::Vector(5, 5), wd::MAGENTA);
-  Cells yellow = block(3, 4, 5, 3);
-  for (int x = 4; x <= 6; x++) {
-    yellow.erase({x, 5});
+TEST(FrameDrawTest, FramesAreCentredOnTheirPosition) {
+  // One connection held throughout keeps an X server without -noreset from resetting.
+  Display* p_keep_alive = XOpenDisplay(nullptr);
+  if (p_keep_alive == nullptr || !wd_test::displayAvailable()) {
+    GTEST_SKIP() << "no X server";
   }
-  EXPECT_EQ(cellsIn(sf::Color::Yellow), yellow);
-  EXPECT_EQ(cellsIn(sf::Color::Magenta), (Cells{{4, 5}, {6, 5}}));
+  wd::DisplayManager& display = wd::DisplayManager::getInstance();
+  ASSERT_EQ(display.startUp(), 0);
+  wd::WorldManager::getInstance().setView(wd::Box(Vector(0, 0), 100, 50));
+  display.swapBuffers();
+  EXPECT_EQ(wd::Frame(3, 1, "###").draw(Vector(5, 5), wd::CYAN), 0);
+  wd::Frame(4, 2, "########").draw(Vector(10, 10), wd::RED);
+  EXPECT_EQ(cellsIn(sf::Color::Cyan), (Cells{{4, 5}, {5, 5}, {6, 5}}));
+  EXPECT_EQ(cellsIn(sf::Color::Red), (Cells{{8, 9}, {9, 9}, {10, 9}, {11, 9}, {8, 10}, {9, 10}, {10, 10}, {11, 10}}));
+  display.shutDown();
+  XCloseDisplay(p_keep_alive);
 }
 
 }  // namespace
