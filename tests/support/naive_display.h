@@ -1,71 +1,69 @@
 #ifndef WD_NAIVE_DISPLAY_H
 #define WD_NAIVE_DISPLAY_H
 
-// The reference picture of a character grid: one sf::RectangleShape and one
-// sf::Text drawn per character, straight into the window. Header-only, so
-// that the display benchmark can use it without the test library.
-
+// The reference picture: one sf::RectangleShape and one sf::Text per
+// character, straight into the window. Header-only, for the benchmark too.
 #include <algorithm>
-#include <filesystem>
-#include <string>
+#include <cstdlib>
 
 #include <SFML/Graphics.hpp>
-
-#include "Color.h"
 #include "DisplayManager.h"
 
 namespace wd_test {
 
-class NaiveDisplay {
- public:
-  explicit NaiveDisplay(sf::RenderWindow* p_target) : p_window(p_target) {
-    font_loaded = font.loadFromFile(wd::FONT_FILE);
+struct NaiveDisplay {
+  explicit NaiveDisplay(sf::RenderWindow* p_target)
+      : p_window(p_target), background(sf::Vector2f(WIDTH, HEIGHT)) {
+    font.loadFromFile(wd::FONT_FILE);
     text.setFont(font);
+    text.setStyle(sf::Text::Bold);
+    text.setCharacterSize(static_cast<unsigned int>(2.0f * std::min(WIDTH, HEIGHT)));
+    background.setFillColor(sf::Color::Black);
   }
 
-  bool fontLoaded() const { return font_loaded; }
-
-  // Draws one character at a view cell position, the view's corner at
-  // (corner_x, corner_y).
-  void drawCharacter(float world_x, float world_y, char ch, int color, float corner_x = 0,
-                     float corner_y = 0) {
-    const float cell_width = 1024.0f / 100.0f;
-    const float cell_height = 900.0f / 50.0f;
-    const sf::Vector2f pixel_pos((world_x - corner_x) * cell_width,
-                                 (world_y - corner_y) * cell_height);
-    background.setSize(sf::Vector2f(cell_width, cell_height));
-    background.setFillColor(sf::Color::Black);
-    background.setPosition(pixel_pos.x - cell_width / 10, pixel_pos.y + cell_height / 5);
-    p_window->draw(background);
-    text.setString(sf::String(ch));
-    text.setStyle(sf::Text::Bold);
-    text.setCharacterSize(static_cast<unsigned int>(2.0f * std::min(cell_width, cell_height)));
+  // One character at a cell position in the view.
+  void drawCharacter(float x, float y, char ch, int color) {
     static const sf::Color COLORS[] = {sf::Color::Black, sf::Color::Red,    sf::Color::Green,
                                        sf::Color::Yellow, sf::Color::Blue,  sf::Color::Magenta,
                                        sf::Color::Cyan,  sf::Color::White};
+    const sf::Vector2f pixel(x * WIDTH, y * HEIGHT);
+    background.setPosition(pixel.x - WIDTH / 10, pixel.y + HEIGHT / 5);
+    p_window->draw(background);
     if (color >= 0 && color <= 7) {
       text.setFillColor(COLORS[color]);
     }
-    text.setPosition(pixel_pos);
+    text.setString(sf::String(ch));
+    text.setPosition(pixel);
     p_window->draw(text);
   }
 
- private:
+  static constexpr float WIDTH = 1024.0f / 100.0f;
+  static constexpr float HEIGHT = 900.0f / 50.0f;
   sf::RenderWindow* p_window;
   sf::Font font;
-  bool font_loaded;
   sf::RectangleShape background;
   sf::Text text;
 };
 
-// Copies the engine's font into the working directory unless it is there.
-inline bool installFont(const std::string& source_dir) {
-  std::error_code error;
-  if (std::filesystem::exists(wd::FONT_FILE)) {
-    return true;
+// Pixels that differ (-1: sizes differ), by how much at most, pixels lit in b.
+struct Difference {
+  int pixels, max_level, lit;
+};
+inline Difference compareImages(const sf::Image& a, const sf::Image& b) {
+  Difference difference{a.getSize() == b.getSize() ? 0 : -1, 0, 0};
+  const sf::Uint8 *p_a = a.getPixelsPtr(), *p_b = b.getPixelsPtr();
+  for (std::size_t i = 0; difference.pixels >= 0 && i < 4u * a.getSize().x * a.getSize().y;
+       i += 4) {
+    const int level = std::max({std::abs(p_a[i] - p_b[i]), std::abs(p_a[i + 1] - p_b[i + 1]),
+                                std::abs(p_a[i + 2] - p_b[i + 2])});
+    difference.pixels += level > 0 ? 1 : 0;
+    difference.max_level = std::max(difference.max_level, level);
+    difference.lit += (p_b[i] | p_b[i + 1] | p_b[i + 2]) != 0 ? 1 : 0;
   }
-  return std::filesystem::copy_file(source_dir + "/assets/wd-font.ttf", wd::FONT_FILE, error);
+  return difference;
 }
+
+inline int litPixels(const sf::Image& image) { return compareImages(image, image).lit; }
 
 }  // namespace wd_test
 
