@@ -71,18 +71,65 @@ class DisplayManager : public Manager {
     sf::IntRect texture_rect;
   };
 
+  // A character waiting for the next flush: its pen in window pixels, its
+  // colour and its byte.
+  struct PendingCell {
+    sf::Vector2f pen;
+    sf::Color color;
+    char ch;
+  };
+
+  // An axis-aligned rectangle by its four edges, in window or texture pixels.
+  struct Edges {
+    float left;
+    float top;
+    float right;
+    float bottom;
+  };
+
   // The glyph of a narrow character, loading it on first use.
   const GlyphQuad& glyphQuad(char ch);
 
-  // Appends the opaque background cell of a character drawn at pixel_pos.
-  void appendBackground(sf::Vector2f pixel_pos);
+  // The opaque background cell of a character whose pen is at pen.
+  Edges backgroundEdges(sf::Vector2f pen) const;
 
-  // Appends the glyph of ch with its pen at pixel_pos, in current_color.
-  void appendGlyph(sf::Vector2f pixel_pos, char ch);
+  // The glyph quad of a cell and its texture rectangle; false for whitespace.
+  bool glyphEdges(const PendingCell& cell, Edges& quad, Edges& texture);
 
   // Appends the two triangles of an axis-aligned quad.
-  void appendQuad(sf::Vector2f top_left, sf::Vector2f bottom_right, sf::Vector2f tex_top_left,
-                  sf::Vector2f tex_bottom_right, sf::Color color);
+  void appendQuad(const Edges& quad, const Edges& texture, sf::Color color);
+
+  // Appends the part piece of a glyph quad, its texture coordinates
+  // interpolated linearly where piece cuts the quad.
+  void appendGlyphPiece(const Edges& piece, const Edges& quad, const Edges& texture,
+                        sf::Color color);
+
+  // Appends every pending cell as drawn: its background, then its glyph.
+  void appendCellsInDrawingOrder();
+
+  // Appends only the pending glyphs, less what later backgrounds cover.
+  void appendGlyphsClippedByLaterBackgrounds();
+
+  // Whether rect reaches into the window at all.
+  bool touchesWindow(const Edges& rect) const;
+
+  // Calls visit with the index of every cell-sized window bucket that rect
+  // reaches; with none when rect misses the window.
+  template <typename Visit>
+  void forEachBucket(const Edges& rect, Visit visit) const;
+
+  // Files each pending background, in drawing order, under every bucket it reaches.
+  void bucketBackgrounds();
+
+  // Leaves in glyph_pieces the parts of quad, the glyph of cell index, that
+  // no background of a cell drawn after it covers.
+  void cutByLaterBackgrounds(int index, const Edges& quad);
+
+  // Cuts cut out of every piece in glyph_pieces.
+  void cutPieces(const Edges& cut);
+
+  // Appends to out the parts of piece outside cut, sharing cut's edges.
+  static void subtractEdges(const Edges& piece, const Edges& cut, std::vector<Edges>& out);
 
   // Draws the pending characters into the back buffer in one call.
   void flushBatch();
@@ -100,8 +147,24 @@ class DisplayManager : public Manager {
   // Fill colour of the last character drawn with a known colour.
   sf::Color current_color;
 
-  // Triangles of everything drawn since the last flush, in drawing order.
+  // Characters drawn since the last flush, in drawing order.
+  std::vector<PendingCell> pending;
+
+  // Whether the back buffer holds anything drawn since it was last cleared.
+  bool frame_drawn;
+
+  // Triangles of the flush being built.
   std::vector<sf::Vertex> batch;
+
+  // Scratch of the clipping flush, kept to spare allocations every frame:
+  // the backgrounds, the window buckets (bucket_start indexes bucket_cells,
+  // which holds cell indexes) and the pieces of the glyph being cut.
+  std::vector<Edges> backgrounds;
+  std::vector<int> bucket_start;
+  std::vector<int> bucket_fill;
+  std::vector<int> bucket_cells;
+  std::vector<Edges> glyph_pieces;
+  std::vector<Edges> cut_pieces;
 
   std::array<GlyphQuad, 256> glyphs;
 };

@@ -74,7 +74,7 @@ TEST_F(DisplayTest, VariedScreenMatchesPerCharacterDrawing) {
                          color(random)});
   }
   for (std::size_t i = 0; i < cells.size(); i++) {
-    if (i == cells.size() / 2) {
+    if (i == cells.size() * 9 / 10) {
       display().captureFrame();  // must keep what is drawn so far
     }
     display().drawCharacter(Vector(cells[i].x, cells[i].y), cells[i].ch,
