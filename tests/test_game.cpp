@@ -111,29 +111,19 @@ TEST_F(Game, SpaceJumpsSixRowsUpAndBackOncePerStroke) {
   frame();
   pressSpace();
   std::vector<float> rows = rowsOverFrames(3);
+  EXPECT_EQ("bunnyJump", bunny()->getAnimation().getSprite()->getLabel());
   releaseSpace();
   pressSpace();  // in the air: ignored, and not kept for later
   for (float row : rowsOverFrames(static_cast<int>(JUMP_CURVE.size()) - 3)) {
     rows.push_back(row);
   }
   EXPECT_EQ(JUMP_CURVE, rows);
+  EXPECT_EQ("bunnyWalk", bunny()->getAnimation().getSprite()->getLabel());
   EXPECT_STREQ("", wd::InputManager::getInstance().getButtonName());
   pressSpace();  // a held key repeats without a release: no second jump
   for (float row : rowsOverFrames(5)) {
     EXPECT_EQ(29.0f, row);
   }
-}
-
-TEST_F(Game, JumpShowsTheJumpSpriteAndLandingTheWalkSprite) {
-  frame();
-  pressSpace();
-  frame();
-  frame();
-  EXPECT_TRUE(game.isJumpSpriteShown());
-  EXPECT_EQ("bunnyJump", bunny()->getAnimation().getSprite()->getLabel());
-  rowsOverFrames(static_cast<int>(JUMP_CURVE.size()));
-  EXPECT_FALSE(game.isJumpSpriteShown());
-  EXPECT_EQ("bunnyWalk", bunny()->getAnimation().getSprite()->getLabel());
 }
 
 TEST_F(Game, DeathOnSpikesEndsTheGameWhenTheDeathAnimationReachesFrameFour) {

@@ -140,19 +140,6 @@ TEST_F(World, ObjectsJoinWhenBuiltAndLeaveWhenDestroyed) {
   EXPECT_EQ(0, world.objectsWithType("bunny").getCount());
 }
 
-TEST_F(World, VelocityIsKeptAsDirectionAndSpeed) {
-  Object o;
-  o.setVelocity(Vector(3, 4));
-  EXPECT_FLOAT_EQ(5.0f, o.getSpeed());
-  EXPECT_FLOAT_EQ(0.6f, o.getDirection().getX());
-  o.setPosition(Vector(10, 10));
-  EXPECT_FLOAT_EQ(13.0f, o.nextPosition().getX());
-  EXPECT_FLOAT_EQ(14.0f, o.nextPosition().getY());
-  o.setSpeed(3);
-  o.setDirection(Vector(2, 0));  // not normalised
-  EXPECT_EQ(6.0f, o.getVelocity().getX());
-}
-
 TEST_F(World, UpdateMovesEveryObjectThenTakesOutTheMarkedOnes) {
   auto* p_moving = new Recorder("m", 10, wd::INTANGIBLE);
   p_moving->setVelocity(Vector(-1.5f, 0.5f));
