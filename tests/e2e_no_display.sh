@@ -1,39 +1,19 @@
 #!/usr/bin/env bash
-# Without an X server to talk to, the game cannot show a window or read a key:
-# it must say so in one line on standard output and exit with code 1 at once,
-# whether DISPLAY names a display that has no server or is not set at all.
+# Without an X server the game cannot show a window or read a key: one line about the display on standard
+# output and exit code 1 at once, whether DISPLAY names a display with no server or is unset.
 set -uo pipefail
-binary_dir=${WD_BINARY_DIR:?}
-game_dir="$binary_dir/game"
-game="$game_dir/bunny-run"
-work=$(mktemp -d)
+game_dir=${WD_BINARY_DIR:?}/game work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-[ -x "$game" ] || fail "no game at $game (build the bunny-run target)"
-
-# $1: a name for the case; the rest: the env(1) arguments that set DISPLAY.
-check_case() {
-  local name=$1
-  shift
-  local dir="$work/$name"
-  mkdir -p "$dir"
-  cp -r "$game_dir/wd-font.ttf" "$game_dir/sprites" "$dir/"
-  local status=0
-  (cd "$dir" && timeout 30 env "$@" ALSOFT_DRIVERS=null "$game" >stdout.txt 2>stderr.txt) || status=$?
-  [ "$status" -ne 124 ] || fail "$name: the game still ran after 30 s"
-  [ "$status" -eq 1 ] || fail "$name: exit code $status, expected 1 (stderr: $(head -c 500 "$dir/stderr.txt"))"
-  local lines
-  lines=$(wc -l <"$dir/stdout.txt")
-  [ "$lines" -eq 1 ] || fail "$name: $lines lines on standard output: $(head -c 500 "$dir/stdout.txt")"
-  grep -qi 'display' "$dir/stdout.txt" || fail "$name: the message does not speak of the display: $(cat "$dir/stdout.txt")"
-  echo "$name: exit 1, \"$(cat "$dir/stdout.txt")\""
-}
-
-# A display number far above any that xvfb-run or a desktop hands out.
-check_case no-server DISPLAY=:9999
-check_case unset -u DISPLAY
+# Each case: a name, then env(1) arguments for DISPLAY (:9999 is above any number handed out).
+for case in "no-server DISPLAY=:9999" "unset -u DISPLAY"; do
+  read -ra args <<<"$case"
+  mkdir "$work/${args[0]}" && cd "$work/${args[0]}" && cp -r "$game_dir/wd-font.ttf" "$game_dir/sprites" . || exit 1
+  status=0
+  timeout 30 env "${args[@]:1}" ALSOFT_DRIVERS=null "$game_dir/bunny-run" >out.txt 2>err.txt || status=$?
+  { [ "$status" -eq 1 ] && [ "$(wc -l <out.txt)" -eq 1 ] && grep -qi display out.txt; } || {
+    echo "FAIL ${args[0]}: exit code $status (1 expected, 124: still ran after 30 s)" \
+      "stdout: $(head -c 500 out.txt) stderr: $(head -c 500 err.txt)" >&2
+    exit 1
+  }
+  echo "${args[0]}: exit 1, \"$(cat out.txt)\""
+done

@@ -1,165 +1,108 @@
-# shellcheck shell=bash
-# Shell helpers for the runs of the real game: a private X server, a fresh run
-# folder with the assets and a recording audio backend, the game's window, and
-# pixel counts read back from the X server. Sourced by tests/e2e_*.sh and
-# tools/soak.sh; every function reports failure through its exit status.
+# shellcheck shell=bash disable=SC2034  # sets variables for its callers
+# Helpers for runs of the real game, sourced by tests/e2e_*.sh and tools/soak.sh; each fails through its exit status.
 
 # The game draws a 100 x 50 grid into a 1024 x 900 window.
 WD_CELL_WIDTH=10.24
 WD_CELL_HEIGHT=18
 
-# Starts Xvfb on a free display number and points DISPLAY at it. A private
-# server keeps the test's keys away from a desktop and lets the whole window
-# lie on screen (off-screen parts of a window read back black).
-# Sets WD_XVFB_PID. $1: a folder for the server's files.
+# A private server keeps the keys away from any desktop and the whole window on screen (off-screen parts
+# read back black). Exports DISPLAY, sets WD_XVFB_PID. $1: a folder for the server's files.
 wd_start_xvfb() {
-  local dir=$1
-  local number_file="$dir/xvfb.display"
-  : >"$number_file"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$number_file" >"$dir/xvfb.log" 2>&1 &
+  local file="$1/xvfb.display" tries=0
+  : >"$file"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$file" >"$1/xvfb.log" 2>&1 &
   WD_XVFB_PID=$!
-  local tries=0
-  while [ ! -s "$number_file" ]; do
-    if ! kill -0 "$WD_XVFB_PID" 2>/dev/null || [ "$tries" -ge 100 ]; then
-      echo "Xvfb did not start: $(tail -c 500 "$dir/xvfb.log")" >&2
-      return 1
-    fi
+  until [ -s "$file" ]; do
+    { kill -0 "$WD_XVFB_PID" 2>/dev/null && [ $((tries++)) -lt 100 ]; } ||
+      { echo "Xvfb did not start: $(tail -c 500 "$1/xvfb.log")" >&2; return 1; }
     sleep 0.1
-    tries=$((tries + 1))
   done
-  DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
-  export DISPLAY
+  DISPLAY=":$(tr -d '[:space:]' <"$file")" && export DISPLAY
   unset XAUTHORITY
 }
 
 wd_stop_xvfb() {
-  if [ -n "${WD_XVFB_PID:-}" ]; then
-    kill "$WD_XVFB_PID" 2>/dev/null || true
-    wait "$WD_XVFB_PID" 2>/dev/null || true
-    WD_XVFB_PID=
-  fi
+  [ -z "${WD_XVFB_PID:-}" ] || { kill "$WD_XVFB_PID"; wait "$WD_XVFB_PID"; } 2>/dev/null
+  WD_XVFB_PID=
 }
 
-# Fills a run folder the way the game expects it (font, sprites/, sounds/) and
-# sends OpenAL Soft's output to <dir>/audio.wav through its wave backend.
-# Exports ALSOFT_CONF. $1: the build tree's game folder, $2: the run folder.
+# Fills run folder $2 from the build's game folder $1 and records OpenAL's output in $2/audio.wav.
 wd_prepare_run_folder() {
-  local game_dir=$1 dir=$2
-  cp "$game_dir/wd-font.ttf" "$dir/" || return 1
-  cp -r "$game_dir/sprites" "$dir/" || return 1
-  if [ -d "$game_dir/sounds" ]; then
-    cp -r "$game_dir/sounds" "$dir/" || return 1
-  fi
-  printf '[general]\ndrivers=wave\n[wave]\nfile=%s/audio.wav\n' "$dir" >"$dir/alsoft.conf"
-  export ALSOFT_CONF="$dir/alsoft.conf"
+  cp -r "$1/wd-font.ttf" "$1/sprites" "$1/sounds" "$2/" || return 1
+  printf '[general]\ndrivers=wave\n[wave]\nfile=%s/audio.wav\n' "$2" >"$2/alsoft.conf"
+  export ALSOFT_CONF="$2/alsoft.conf"
   unset ALSOFT_DRIVERS
 }
 
-# Prints the id of the game's window once it is mapped, moved to the screen's
-# corner so that all of it can be read back, and given the keyboard focus
-# (a bare X server has no window manager to do either).
+# Prints the game window's id once it is mapped, moved into view and focused: a bare server has no window
+# manager to do either, and --sync waits for ever when nothing needs to change, hence the plain retries.
 wd_find_window() {
   local wid
   wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Wendrel$' 2>/dev/null | head -n 1)
-  [ -n "$wid" ] || return 1
-  timeout 5 xdotool windowmove --sync "$wid" 0 0 >/dev/null 2>&1 ||
-    timeout 5 xdotool windowmove "$wid" 0 0 >/dev/null 2>&1 || return 1
-  timeout 5 xdotool windowfocus --sync "$wid" >/dev/null 2>&1 ||
-    timeout 5 xdotool windowfocus "$wid" >/dev/null 2>&1 || return 1
-  echo "$wid"
+  [ -n "$wid" ] &&
+    { timeout 5 xdotool windowmove --sync "$wid" 0 0 || timeout 5 xdotool windowmove "$wid" 0 0; } >/dev/null 2>&1 &&
+    { timeout 5 xdotool windowfocus --sync "$wid" || timeout 5 xdotool windowfocus "$wid"; } >/dev/null 2>&1 &&
+    echo "$wid"
 }
 
-# Sends one key stroke to the window that has the focus. $1: an X key name.
-wd_key() {
-  timeout 5 xdotool keydown "$1" && sleep 0.1 && timeout 5 xdotool keyup "$1"
-}
+# One stroke of X key $1 to the focused window.
+wd_key() { timeout 5 xdotool keydown "$1" && sleep 0.1 && timeout 5 xdotool keyup "$1"; }
 
-# Reads the window's pixels back from the X server into a PNG.
-# $1: window id, $2: output file, $3 (optional): WxH+X+Y in window pixels.
-wd_shot() {
-  if [ -n "${3:-}" ]; then
-    import -window "$1" -crop "$3" +repage "$2" 2>/dev/null
-  else
-    import -window "$1" "$2" 2>/dev/null
-  fi
-}
+# Reads window $1 back from the X server into PNG $2, optionally only the area $3 (WxH+X+Y).
+wd_shot() { import -window "$1" ${3:+-crop "$3" +repage} "$2" 2>/dev/null; }
 
-# Prints how many pixels of an image are of one colour class: yellow, white,
-# cyan, green, red (the game's colours, full brightness or close to it) or
-# lit (anything clearly not black). $1: image, $2: class, $3 (optional):
-# WxH+X+Y to count within.
+# Prints how many pixels of image $1 (optionally within area $3) are of class $2: one of the game's
+# colours yellow, white, cyan, green, red at or near full brightness, or lit (clearly not black).
 wd_count() {
-  local image=$1 class=$2 geometry=${3:-}
-  local crop=()
-  [ -n "$geometry" ] && crop=(-crop "$geometry" +repage)
-  convert "$image" "${crop[@]}" -depth 8 rgb:- | od -An -v -tu1 -w3 | awk -v class="$class" '
-    { r = $1; g = $2; b = $3 }
-    class == "yellow" && r >= 150 && g >= 150 && b < 100 { n++ }
-    class == "white" && r >= 180 && g >= 180 && b >= 180 { n++ }
-    class == "cyan" && r < 100 && g >= 150 && b >= 150 { n++ }
-    class == "green" && r < 100 && g >= 150 && b < 100 { n++ }
-    class == "red" && r >= 150 && g < 100 && b < 100 { n++ }
-    class == "lit" && r + g + b >= 90 { n++ }
+  convert "$1" ${3:+-crop "$3" +repage} -depth 8 rgb:- | od -An -v -tu1 -w3 | awk -v c="$2" '
+    c == "yellow" && $1 >= 150 && $2 >= 150 && $3 < 100 { n++ }
+    c == "white" && $1 >= 180 && $2 >= 180 && $3 >= 180 { n++ }
+    c == "cyan" && $1 < 100 && $2 >= 150 && $3 >= 150 { n++ }
+    c == "green" && $1 < 100 && $2 >= 150 && $3 < 100 { n++ }
+    c == "red" && $1 >= 150 && $2 < 100 && $3 < 100 { n++ }
+    c == "lit" && $1 + $2 + $3 >= 90 { n++ }
     END { print n + 0 }'
 }
 
-# Prints the pixel rectangle WxH+X+Y of grid columns [$1, $2) and rows [$3, $4).
+# Prints the pixel area WxH+X+Y of grid columns [$1, $2) and rows [$3, $4).
 wd_cells() {
-  awk -v c0="$1" -v c1="$2" -v r0="$3" -v r1="$4" -v cw="$WD_CELL_WIDTH" -v ch="$WD_CELL_HEIGHT" \
-    'BEGIN { x = int(c0 * cw); y = int(r0 * ch);
-             printf "%dx%d+%d+%d\n", int(c1 * cw) - x, int(r1 * ch) - y, x, y }'
+  awk -v c0="$1" -v c1="$2" -v r0="$3" -v r1="$4" -v cw="$WD_CELL_WIDTH" -v ch="$WD_CELL_HEIGHT" 'BEGIN {
+    x = int(c0 * cw); y = int(r0 * ch); printf "%dx%d+%d+%d\n", int(c1 * cw) - x, int(r1 * ch) - y, x, y }'
 }
 
-# Waits for a background process of the calling shell to end and leaves its
-# exit code in WD_EXIT_STATUS (so it must not run in a subshell); fails when
-# the process still runs after $2 seconds.
+# Waits up to $2 s for background job $1 of this very shell (no subshell) and leaves its exit code in
+# WD_EXIT_STATUS; fails while it still runs.
 wd_wait_exit() {
-  local pid=$1 limit=$2 waited=0
-  while kill -0 "$pid" 2>/dev/null; do
-    if [ "$waited" -ge $((limit * 10)) ]; then
-      return 1
-    fi
+  local tenths=$(($2 * 10))
+  while kill -0 "$1" 2>/dev/null; do
+    [ $((tenths--)) -gt 0 ] || return 1
     sleep 0.1
-    waited=$((waited + 1))
   done
-  local status=0
-  wait "$pid" || status=$?
-  # shellcheck disable=SC2034  # read by the caller
-  WD_EXIT_STATUS=$status
+  WD_EXIT_STATUS=0
+  wait "$1" || WD_EXIT_STATUS=$?
 }
 
-# True when the build tree was configured with the sanitizers.
-wd_sanitized_build() {
-  grep -q '^WD_SANITIZE:BOOL=ON' "$1/CMakeCache.txt" 2>/dev/null
-}
+wd_sanitized_build() { grep -q '^WD_SANITIZE:BOOL=ON' "$1/CMakeCache.txt" 2>/dev/null; }
 
-# For a sanitized game: leak reports go to files in $1 instead of ending the
-# program with an error code, so that wd_check_leaks can tell the game's own
-# leaks from those of the GL driver, which is unloaded before the report and
-# so cannot be matched by the suppression list.
-wd_collect_leaks() {
-  export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}exitcode=0:log_path=$1/sanitizer"
-}
+# The GL driver is unloaded before LeakSanitizer reports, so its leaks escape the suppression list:
+# reports go to files in $1 instead of failing the game, and wd_check_leaks sorts them.
+wd_collect_leaks() { export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}exitcode=0:log_path=$1/sanitizer"; }
 
-# Fails, printing the reports, when a sanitizer report from $1 has a frame
-# in the source tree $2; prints a note about the other leak reports.
+# Fails, printing them, when the sanitizer reports in $1 name the source tree $2 or hold an ASan error.
 wd_check_leaks() {
-  local dir=$1 source_dir=$2 reports=("$1"/sanitizer.*)
+  local reports=("$1"/sanitizer.*)
   [ -e "${reports[0]}" ] || return 0
-  if grep -qF "$source_dir/" "${reports[@]}" || grep -q 'ERROR: AddressSanitizer' "${reports[@]}"; then
+  if grep -qF -e "$2/" -e 'ERROR: AddressSanitizer' "${reports[@]}"; then
     cat "${reports[@]}"
     return 1
   fi
-  echo "note: $(grep -c 'leak of' "${reports[@]}" | awk -F: '{ n += $NF } END { print n }') leak" \
-    "reports from libraries outside the source tree only (tolerated)"
+  echo "note: $(cat "${reports[@]}" | grep -c 'leak of') leak reports from libraries outside the source tree only (tolerated)"
 }
 
-# Prints the RMS amplitude (0 to 1) of a recorded wave file.
-wd_audio_rms() {
-  sox "$1" -n stat 2>&1 | awk -F: '/^RMS[ \t]+amplitude/ { gsub(/ /, "", $2); print $2 }'
-}
+# Prints the RMS amplitude (0 to 1) of wave file $1.
+wd_audio_rms() { sox "$1" -n stat 2>&1 | awk -F: '/^RMS[ \t]+amplitude/ { gsub(/ /, "", $2); print $2 }'; }
 
-# Prints the last bytes of a log whose messages need not end in a newline.
+# Prints the last $2 (1500) bytes of log $1, whose messages need not end in a newline.
 wd_log_tail() {
   [ -f "$1" ] && tail -c "${2:-1500}" "$1" | tr -c '[:print:]\n\t' '?'
   echo
