@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (swarm > 0) {
-    std::printf("swarm: %d motes added, %d objects in the world\n", rules.fillSwarm(swarm),
+    const int added = rules.fillSwarm(swarm);
+    std::printf("swarm: %d motes added, %d objects in the world\n", added,
                 wd::WorldManager::getInstance().getAllObjects().getCount());
   }
   // The game manager's own loop, with each frame's work timed.
