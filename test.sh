@@ -32,6 +32,10 @@ run_suite() {
 echo "== Build and test =="
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+echo "== Build the engine without Xlib =="
+cmake -S . -B build-nox11 -DWD_USE_X11=OFF -DWD_TESTS=OFF -DWD_BENCH=OFF -DWD_GAMES=OFF >/dev/null
+cmake --build build-nox11 --target wendrel -j "$jobs"
+
 echo "== Build and test with AddressSanitizer and UndefinedBehaviorSanitizer =="
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$top/tests/lsan.supp:print_suppressions=0"

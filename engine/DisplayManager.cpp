@@ -1,18 +1,13 @@
 #include "DisplayManager.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <numeric>
-#include <thread>
 
+#include "DisplayProbe.h"
 #include "LogManager.h"
 #include "utility.h"
-
-// Xlib defines macros (None, Status, Bool, ...) that clash with other headers,
-// so it comes last.
-#include <X11/Xlib.h>
 
 namespace wd {
 
@@ -45,20 +40,6 @@ bool isKnownColor(Color color) { return color >= BLACK && color <= WHITE; }
 // Every glyph is drawn at this size, bold.
 unsigned int characterSize() {
   return static_cast<unsigned int>(2.0f * std::min(cellWidth(), cellHeight()));
-}
-
-
-// A server that has just lost its last client resets and refuses new
-// clients for a moment, so a refusal is retried for about half a second.
-Display* connectToDisplay() {
-  const int ATTEMPTS = 20;
-  for (int attempt = 1;; attempt++) {
-    Display* p_display = XOpenDisplay(nullptr);
-    if (p_display != nullptr || attempt == ATTEMPTS) {
-      return p_display;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-  }
 }
 
 }  // namespace
@@ -105,18 +86,22 @@ int DisplayManager::startUp() {
   // The window library ends the process when it cannot reach the X server, so
   // ask first. The probe stays connected until the window is made: a server
   // whose last client leaves resets, and would refuse the window meanwhile.
-  Display* p_probe = connectToDisplay();
-  if (p_probe == nullptr) {
-    const char* p_name = XDisplayName(nullptr);
+  DisplayProbe probe;
+  if (probe.connect() == 0) {
+    p_window = new sf::RenderWindow(
+        sf::VideoMode(static_cast<unsigned int>(window_width_pixels),
+                      static_cast<unsigned int>(window_height_pixels), COLOR_DEPTH_BITS),
+        WINDOW_TITLE, sf::Style::Titlebar, sf::ContextSettings());
+  }
+  probe.release();
+  if (p_window == nullptr || !p_window->isOpen()) {
+    delete p_window;
+    p_window = nullptr;
+    const char* p_name = probe.displayName();
     LogManager::getInstance().writeMessage("Error! Unable to open display '%s'\n", p_name);
     std::fprintf(stderr, "Error! Unable to open display '%s'\n", p_name);
     return -1;
   }
-  p_window = new sf::RenderWindow(
-      sf::VideoMode(static_cast<unsigned int>(window_width_pixels),
-                    static_cast<unsigned int>(window_height_pixels), COLOR_DEPTH_BITS),
-      WINDOW_TITLE, sf::Style::Titlebar, sf::ContextSettings());
-  XCloseDisplay(p_probe);
   p_window->setMouseCursorVisible(false);
   p_window->setVerticalSyncEnabled(true);
   // The first frame, too, must start black: only glyphs are drawn into it.

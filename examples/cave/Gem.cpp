@@ -1,0 +1,36 @@
+#include "Gem.h"
+
+#include "CaveRules.h"
+
+#include <wendrel/EventCollision.h>
+#include <wendrel/EventView.h>
+#include <wendrel/ResourceManager.h>
+#include <wendrel/WorldManager.h>
+
+Gem::Gem(wd::Vector where) : collected(false) {
+  setType("Gem");
+  setSprite("gem");
+  setSolidness(wd::SOFT);
+  setPosition(where);
+}
+
+int Gem::handleEvent(const wd::Event* p_e) {
+  if (p_e->getType() != "COLLISION_EVENT") {
+    return 0;
+  }
+  const auto* p_collision = static_cast<const wd::EventCollision*>(p_e);
+  const wd::Object* p_other =
+      p_collision->getObject1() == this ? p_collision->getObject2() : p_collision->getObject1();
+  if (p_other->getType() != "Explorer") {
+    return 0;  // sparks fly through gems
+  }
+  // Collected once, however many frames the explorer touches it.
+  if (!collected) {
+    collected = true;
+    CaveRules::discard(this);
+    wd::ResourceManager::getInstance().getSound("gem")->play();
+    const wd::EventView point("Gems", 1, true);
+    wd::WorldManager::getInstance().broadcastEvent(&point);
+  }
+  return 1;
+}

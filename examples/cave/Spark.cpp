@@ -1,0 +1,29 @@
+#include "Spark.h"
+
+#include "CaveRules.h"
+
+#include <wendrel/EventView.h>
+#include <wendrel/WorldManager.h>
+
+Spark::Spark(wd::Vector where, wd::Vector velocity, OnLeaving on_leaving)
+    : on_leaving(on_leaving) {
+  setType(on_leaving == LEAVES ? "Spark" : "Mote");
+  setSprite(on_leaving == LEAVES ? "spark" : "mote");
+  setSolidness(wd::SOFT);
+  setPosition(where);
+  setVelocity(velocity);
+}
+
+int Spark::handleEvent(const wd::Event* p_e) {
+  if (p_e->getType() != "OUT_EVENT") {
+    return 0;
+  }
+  if (on_leaving == TURNS_BACK) {
+    setVelocity(wd::Vector(-getVelocity().getX(), -getVelocity().getY()));
+    return 1;
+  }
+  CaveRules::discard(this);
+  const wd::EventView lost("Lost", 1, true);
+  wd::WorldManager::getInstance().broadcastEvent(&lost);
+  return 1;
+}

@@ -1,0 +1,115 @@
+// The cave played frame by frame, without the frame loop's sleeps.
+#include <gtest/gtest.h>
+
+#include <wendrel/GameManager.h>
+#include <wendrel/ObjectListIterator.h>
+#include <wendrel/ViewObject.h>
+
+#include "CaveRules.h"
+#include "Explorer.h"
+#include "Gem.h"
+#include "play_support.h"
+
+namespace {
+
+int countOf(const std::string& type) {
+  return wd::WorldManager::getInstance().objectsWithType(type).getCount();
+}
+
+int counter(const std::string& caption) {
+  const wd::ObjectList views = wd::WorldManager::getInstance().objectsWithType("ViewObject");
+  for (wd::ObjectListIterator li(&views); !li.isDone(); li.next()) {
+    const auto* p_view = static_cast<const wd::ViewObject*>(li.currentObject());
+    if (p_view->getCaption() == caption) {
+      return p_view->getValue();
+    }
+  }
+  return -1;
+}
+
+class Cave : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    wd::GameManager::getInstance().startUp();
+    rules().setUp();
+  }
+  static void TearDownTestSuite() { wd::GameManager::getInstance().shutDown(); }
+
+  static CaveRules& rules() {
+    static CaveRules cave_rules;
+    return cave_rules;
+  }
+
+  void SetUp() override { ASSERT_NE(explorer(), nullptr); }
+
+  static Explorer* explorer() { return rules().getExplorer(); }
+
+  void frames(int n) {
+    for (int i = 0; i < n; i++) {
+      wd::GameManager::getInstance().runFrame(&rules());
+    }
+  }
+
+  // Holds an arrow key down for n frames.
+  void walk(sf::Keyboard::Key arrow, int n) {
+    play::press(arrow);
+    frames(n);
+    play::release(arrow);
+  }
+
+  float explorerX() { return explorer()->getPosition().getX(); }
+};
+
+TEST_F(Cave, TheLeftWallBlocksAndTheViewFollowsTheExplorer) {
+  explorer()->setPosition(wd::Vector(10, 20));
+  walk(sf::Keyboard::Left, 15);
+  EXPECT_FLOAT_EQ(explorerX(), 3);  // one more step would touch the wall at x 0 to 2
+  EXPECT_FLOAT_EQ(wd::WorldManager::getInstance().getView().getCorner().getX(), 0);
+
+  explorer()->setPosition(wd::Vector(150, 20));
+  walk(sf::Keyboard::Right, 2);
+  EXPECT_FLOAT_EQ(explorerX(), 152);
+  EXPECT_FLOAT_EQ(wd::WorldManager::getInstance().getView().getCorner().getX(), 102);
+}
+
+TEST_F(Cave, AGemIsCollectedOnTheWayThroughIt) {
+  const int gems = countOf("Gem");
+  const int collected = counter("Gems");
+  explorer()->setPosition(wd::Vector(150, 20));
+  new Gem(wd::Vector(153, 20));
+  walk(sf::Keyboard::Right, 5);
+  EXPECT_FLOAT_EQ(explorerX(), 155);
+  EXPECT_EQ(countOf("Gem"), gems);
+  EXPECT_EQ(counter("Gems"), collected + 1);
+}
+
+TEST_F(Cave, AClickThrowsASparkThatIsRemovedOnceItLeavesTheWorld) {
+  explorer()->setPosition(wd::Vector(150, 20));
+  frames(1);
+  // Pixel (512, 90) is view cell (50, 5), world cell (150, 5) with the view at x 100.
+  play::click(512, 90);
+  frames(1);
+  ASSERT_EQ(countOf("Spark"), 1);
+  EXPECT_EQ(counter("Thrown"), 1);
+  const wd::ObjectList sparks = wd::WorldManager::getInstance().objectsWithType("Spark");
+  const wd::Object* p_spark = wd::ObjectListIterator(&sparks).currentObject();
+  EXPECT_NEAR(p_spark->getPosition().getX(), 150.5, 0.01);
+
+  wd::WorldManager::getInstance().draw();
+  rules().frameRules();
+  play::saveScreenshot(wd::DisplayManager::getInstance().captureFrame(), "cave.png");
+
+  frames(12);
+  EXPECT_EQ(countOf("Spark"), 0);
+  EXPECT_EQ(counter("Lost"), 1);
+}
+
+TEST_F(Cave, TheSwarmFillsTheWorldUpToItsLimit) {
+  const int before = wd::WorldManager::getInstance().getAllObjects().getCount();
+  EXPECT_EQ(rules().fillSwarm(wd::MAX_OBJECTS), wd::MAX_OBJECTS - before);
+  frames(1);
+  EXPECT_EQ(wd::WorldManager::getInstance().getAllObjects().getCount(), wd::MAX_OBJECTS);
+  EXPECT_EQ(rules().fillSwarm(1), 0);
+}
+
+}  // namespace
