@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <iostream>
 #include <numeric>
 #include <thread>
@@ -107,9 +106,9 @@ int DisplayManager::startUp() {
   // whose last client leaves resets, and would refuse the window meanwhile.
   Display* p_probe = connectToDisplay();
   if (p_probe == nullptr) {
-    const char* p_name = XDisplayName(nullptr);
-    LogManager::getInstance().writeMessage("Error! Unable to open display '%s'\n", p_name);
-    std::fprintf(stderr, "Error! Unable to open display '%s'\n", p_name);
+    // Only logged: what to tell the player is the game's choice.
+    LogManager::getInstance().writeMessage("Error! Unable to open display '%s'\n",
+                                           XDisplayName(nullptr));
     return -1;
   }
   p_window = new sf::RenderWindow(

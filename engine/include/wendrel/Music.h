@@ -1,6 +1,7 @@
 #ifndef WD_MUSIC_H
 #define WD_MUSIC_H
 
+#include <memory>
 #include <string>
 
 #include <SFML/Audio.hpp>
@@ -10,7 +11,8 @@
 namespace wd {
 
 // A piece of music streamed from its file while it plays, with a label.
-// SFML music cannot be copied or moved, so neither can this.
+// SFML music cannot be copied or moved, so neither can this. The stream is
+// made by the first load, so that unused entries never touch the audio drivers.
 class Music {
  public:
   // Nothing opened, an empty label.
@@ -43,7 +45,10 @@ class Music {
   sf::Music* getMusic();
 
  private:
-  sf::Music music;
+  // The stream, made on first use.
+  sf::Music& stream();
+
+  std::unique_ptr<sf::Music> p_music;
   std::string label;
 };
 

@@ -1,6 +1,7 @@
 #ifndef WD_SOUND_H
 #define WD_SOUND_H
 
+#include <memory>
 #include <string>
 
 #include <SFML/Audio.hpp>
@@ -13,8 +14,15 @@ namespace wd {
 // streaming piece would spin on restarting a source that never plays.
 bool audioDeviceOpen();
 
+// Writes "No audio device: sound is off" to the log, once per program, when
+// the audio library, which tries to open a device with its first object,
+// found none.
+void noteMissingAudioDevice();
+
 // A sound effect loaded whole into memory, with a label. Every Sound plays
 // its own buffer: copies and assignments copy the samples, never share them.
+// The audio objects are made by the first load or assignment, so that a
+// program that never loads a sound never touches the audio drivers.
 class Sound {
  public:
   // An empty buffer and an empty label.
@@ -52,8 +60,16 @@ class Sound {
   sf::Sound getSound() const;
 
  private:
-  sf::Sound sound;
-  sf::SoundBuffer sound_buffer;
+  // The voice and the samples it plays.
+  struct Voice {
+    sf::Sound sound;
+    sf::SoundBuffer sound_buffer;
+  };
+
+  // The voice, made on first use.
+  Voice& voice();
+
+  std::unique_ptr<Voice> p_voice;
   std::string label;
 };
 
