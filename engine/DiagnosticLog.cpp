@@ -6,6 +6,12 @@
 
 namespace wd {
 
+namespace {
+
+const char* plural(long count) { return count == 1 ? "" : "s"; }
+
+}  // namespace
+
 DiagnosticLog::DiagnosticLog(const std::string& new_source, std::ostream& target)
     : source(new_source),
       stream(target),
@@ -26,13 +32,14 @@ void DiagnosticLog::reportRepeats() {
   LogManager& log_manager = LogManager::getInstance();
   for (int i = 0; i < entry_count; i++) {
     if (entries[i].repeats > 0) {
-      log_manager.writeMessage("%s, %ld more times: %s\n", source.c_str(), entries[i].repeats,
-                               entries[i].text.c_str());
+      log_manager.writeMessage("%s, %ld more time%s: %s\n", source.c_str(), entries[i].repeats,
+                               plural(entries[i].repeats), entries[i].text.c_str());
       entries[i].repeats = 0;
     }
   }
   if (left_out > 0) {
-    log_manager.writeMessage("%s: %ld more messages left out\n", source.c_str(), left_out);
+    log_manager.writeMessage("%s: %ld more message%s left out\n", source.c_str(), left_out,
+                             plural(left_out));
     left_out = 0;
   }
 }

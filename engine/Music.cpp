@@ -9,37 +9,29 @@ void Music::setLabel(std::string new_label) { label = new_label; }
 std::string Music::getLabel() const { return label; }
 
 int Music::loadMusic(std::string filename) {
-  return stream().openFromFile(filename) ? 0 : -1;
+  return music.openFromFile(filename) ? 0 : -1;
 }
 
 void Music::play(bool loop) {
-  if (p_music == nullptr || !audioDeviceOpen()) {
+  if (!audioDeviceOpen()) {
     return;
   }
-  p_music->play();
-  p_music->setLoop(loop);
+  music.play();
+  music.setLoop(loop);
 }
 
 void Music::stop() {
-  if (p_music != nullptr && audioDeviceOpen()) {
-    p_music->stop();
+  if (audioDeviceOpen()) {
+    music.stop();
   }
 }
 
 void Music::pause() {
-  if (p_music != nullptr && audioDeviceOpen()) {
-    p_music->pause();
+  if (audioDeviceOpen()) {
+    music.pause();
   }
 }
 
-sf::Music* Music::getMusic() { return &stream(); }
-
-sf::Music& Music::stream() {
-  if (p_music == nullptr) {
-    p_music.reset(new sf::Music());
-    noteMissingAudioDevice();
-  }
-  return *p_music;
-}
+sf::Music* Music::getMusic() { return &music; }
 
 }  // namespace wd

@@ -32,7 +32,7 @@ class DiagnosticLog : public std::streambuf {
   DiagnosticLog(const DiagnosticLog&) = delete;
   DiagnosticLog& operator=(const DiagnosticLog&) = delete;
 
-  // Writes "<source>, N more times: <text>" for each message repeated since
+  // Writes "<source>, N more times: <text>" ("1 more time") for each message repeated since
   // the last report, and how many new messages were left out; then starts
   // counting afresh.
   void reportRepeats();

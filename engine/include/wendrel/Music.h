@@ -1,7 +1,6 @@
 #ifndef WD_MUSIC_H
 #define WD_MUSIC_H
 
-#include <memory>
 #include <string>
 
 #include <SFML/Audio.hpp>
@@ -11,8 +10,7 @@
 namespace wd {
 
 // A piece of music streamed from its file while it plays, with a label.
-// SFML music cannot be copied or moved, so neither can this. The stream is
-// made by the first load, so that unused entries never touch the audio drivers.
+// SFML music cannot be copied or moved, so neither can this.
 class Music {
  public:
   // Nothing opened, an empty label.
@@ -45,10 +43,7 @@ class Music {
   sf::Music* getMusic();
 
  private:
-  // The stream, made on first use.
-  sf::Music& stream();
-
-  std::unique_ptr<sf::Music> p_music;
+  sf::Music music;
   std::string label;
 };
 

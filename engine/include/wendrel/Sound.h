@@ -1,7 +1,6 @@
 #ifndef WD_SOUND_H
 #define WD_SOUND_H
 
-#include <memory>
 #include <string>
 
 #include <SFML/Audio.hpp>
@@ -21,8 +20,6 @@ void noteMissingAudioDevice();
 
 // A sound effect loaded whole into memory, with a label. Every Sound plays
 // its own buffer: copies and assignments copy the samples, never share them.
-// The audio objects are made by the first load or assignment, so that a
-// program that never loads a sound never touches the audio drivers.
 class Sound {
  public:
   // An empty buffer and an empty label.
@@ -60,16 +57,8 @@ class Sound {
   sf::Sound getSound() const;
 
  private:
-  // The voice and the samples it plays.
-  struct Voice {
-    sf::Sound sound;
-    sf::SoundBuffer sound_buffer;
-  };
-
-  // The voice, made on first use.
-  Voice& voice();
-
-  std::unique_ptr<Voice> p_voice;
+  sf::Sound sound;
+  sf::SoundBuffer sound_buffer;
   std::string label;
 };
 
