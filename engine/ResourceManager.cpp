@@ -2,12 +2,17 @@
 
 #include <algorithm>
 
+#include <SFML/System/Err.hpp>
+
 #include "LogManager.h"
 
 namespace wd {
 
 ResourceManager::ResourceManager() : sound_count(0), music_count(0) {
   setType("ResourceManager");
+  // The audio objects complain to SFML's error stream when destroyed without
+  // a device. Made first, that stream is destroyed only after this manager.
+  sf::err();
   for (int i = 0; i < MAX_MUSIC; i++) {
     music_slot[i] = i;
   }
