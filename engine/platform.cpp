@@ -19,7 +19,7 @@ namespace platform {
 
 namespace {
 
-// OpenAL Soft's level for errors only, on by default; 0 is silence.
+// OpenAL Soft logs its errors (level 1) unless told otherwise; 0 logs nothing.
 const char* const OPENAL_QUIET_LOG_LEVEL = "0";
 
 bool audioDebugWanted() {
