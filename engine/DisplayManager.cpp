@@ -1,7 +1,6 @@
 #include "DisplayManager.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <iostream>
 #include <numeric>
 
@@ -97,9 +96,9 @@ int DisplayManager::startUp() {
   if (p_window == nullptr || !p_window->isOpen()) {
     delete p_window;
     p_window = nullptr;
+    // Only logged: what to tell the player is the game's choice.
     const char* p_name = probe.displayName();
     LogManager::getInstance().writeMessage("Error! Unable to open display '%s'\n", p_name);
-    std::fprintf(stderr, "Error! Unable to open display '%s'\n", p_name);
     return -1;
   }
   p_window->setMouseCursorVisible(false);

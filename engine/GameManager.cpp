@@ -1,6 +1,9 @@
 #include "GameManager.h"
 
+#include <SFML/System/Err.hpp>
+
 #include "Box.h"
+#include "DiagnosticLog.h"
 #include "DisplayManager.h"
 #include "EventStep.h"
 #include "FramePacer.h"
@@ -12,6 +15,19 @@
 #include "platform.h"
 
 namespace wd {
+
+namespace {
+
+// SFML's diagnostics go to the log from the engine's start to the end of the
+// program. Made before the resource manager, this outlives every audio
+// object, so what they say while being destroyed at exit (on a machine with
+// no sound device, a complaint each) still stays off the terminal.
+DiagnosticLog& sfmlDiagnostics() {
+  static DiagnosticLog diagnostics("SFML", sf::err());
+  return diagnostics;
+}
+
+}  // namespace
 
 GameManager::GameManager()
     : game_over(false),
@@ -33,6 +49,8 @@ GameManager& GameManager::getInstance() {
 int GameManager::startUp() {
   platform::beginTimerPeriod();
   LogManager::getInstance().startUp();
+  platform::quietAudioDrivers();
+  sfmlDiagnostics();
   DisplayManager& display_manager = DisplayManager::getInstance();
   display_manager.startUp();
   InputManager::getInstance().startUp();
@@ -50,6 +68,7 @@ int GameManager::startUp() {
 
 void GameManager::shutDown() {
   platform::endTimerPeriod();
+  sfmlDiagnostics().reportRepeats();
   LogManager::getInstance().shutDown();
   InputManager::getInstance().shutDown();
   DisplayManager::getInstance().shutDown();

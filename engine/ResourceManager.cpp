@@ -2,12 +2,17 @@
 
 #include <algorithm>
 
+#include <SFML/System/Err.hpp>
+
 #include "LogManager.h"
 
 namespace wd {
 
 ResourceManager::ResourceManager() : sound_count(0), music_count(0) {
   setType("ResourceManager");
+  // The audio objects complain to SFML's error stream when destroyed without
+  // a device. Made first, that stream is destroyed only after this manager.
+  sf::err();
   for (int i = 0; i < MAX_MUSIC; i++) {
     music_slot[i] = i;
   }
@@ -29,11 +34,12 @@ int ResourceManager::loadSound(std::string filename, std::string label) {
     LogManager::getInstance().writeMessage("Sound Array Full");
     return -1;
   }
-  if (sound[sound_count].loadSound(filename) != 0) {
+  Sound& free_sound = tables().sound[sound_count];
+  if (free_sound.loadSound(filename) != 0) {
     LogManager::getInstance().writeMessage("Unable To Load From File");
     return -1;
   }
-  sound[sound_count].setLabel(label);
+  free_sound.setLabel(label);
   sound_count++;
   return 0;
 }
@@ -43,7 +49,7 @@ int ResourceManager::loadMusic(std::string filename, std::string label) {
     LogManager::getInstance().writeMessage("Music Array Full");
     return -1;
   }
-  Music& free_music = music[music_slot[music_count]];
+  Music& free_music = tables().music[music_slot[music_count]];
   if (free_music.loadMusic(filename) != 0) {
     LogManager::getInstance().writeMessage("Unable To Load From File");
     return -1;
@@ -55,7 +61,7 @@ int ResourceManager::loadMusic(std::string filename, std::string label) {
 
 int ResourceManager::findSound(const std::string& label) const {
   for (int i = 0; i < sound_count; i++) {
-    if (sound[i].getLabel() == label) {
+    if (p_tables->sound[i].getLabel() == label) {
       return i;
     }
   }
@@ -64,7 +70,7 @@ int ResourceManager::findSound(const std::string& label) const {
 
 int ResourceManager::findMusic(const std::string& label) const {
   for (int i = 0; i < music_count; i++) {
-    if (music[music_slot[i]].getLabel() == label) {
+    if (p_tables->music[music_slot[i]].getLabel() == label) {
       return i;
     }
   }
@@ -73,12 +79,12 @@ int ResourceManager::findMusic(const std::string& label) const {
 
 Sound* ResourceManager::getSound(std::string label) {
   const int index = findSound(label);
-  return index < 0 ? nullptr : &sound[index];
+  return index < 0 ? nullptr : &p_tables->sound[index];
 }
 
 Music* ResourceManager::getMusic(std::string label) {
   const int position = findMusic(label);
-  return position < 0 ? nullptr : &music[music_slot[position]];
+  return position < 0 ? nullptr : &p_tables->music[music_slot[position]];
 }
 
 int ResourceManager::unloadSound(std::string label) {
@@ -87,7 +93,7 @@ int ResourceManager::unloadSound(std::string label) {
     return -1;
   }
   for (int j = index; j < sound_count - 1; j++) {
-    sound[j] = sound[j + 1];
+    p_tables->sound[j] = p_tables->sound[j + 1];
   }
   sound_count--;
   return 0;
@@ -102,6 +108,14 @@ int ResourceManager::unloadMusic(std::string label) {
   std::rotate(music_slot + position, music_slot + position + 1, music_slot + MAX_MUSIC);
   music_count--;
   return 0;
+}
+
+ResourceManager::AudioTables& ResourceManager::tables() {
+  if (p_tables == nullptr) {
+    p_tables.reset(new AudioTables());
+    noteMissingAudioDevice();
+  }
+  return *p_tables;
 }
 
 }  // namespace wd

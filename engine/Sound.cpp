@@ -2,11 +2,21 @@
 
 #include <AL/alc.h>
 
+#include "LogManager.h"
+
 namespace wd {
 
 // SFML makes the context of the device it opened current for the whole
 // process, and leaves none when no device could be opened.
 bool audioDeviceOpen() { return alcGetCurrentContext() != nullptr; }
+
+void noteMissingAudioDevice() {
+  static bool noted = false;
+  if (!noted && !audioDeviceOpen()) {
+    // Tried again while no log is open, so that the line is not lost.
+    noted = LogManager::getInstance().writeMessage("No audio device: sound is off\n") > 0;
+  }
+}
 
 Sound::Sound() : label() {}
 

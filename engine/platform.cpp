@@ -1,5 +1,8 @@
 #include "platform.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -7,8 +10,28 @@
 #include <cerrno>
 #endif
 
+#ifdef WD_HAVE_ALSA
+#include <alsa/asoundlib.h>
+#endif
+
 namespace wd {
 namespace platform {
+
+namespace {
+
+// OpenAL Soft logs its errors (level 1) unless told otherwise; 0 logs nothing.
+const char* const OPENAL_QUIET_LOG_LEVEL = "0";
+
+bool audioDebugWanted() {
+  const char* p_value = std::getenv("WD_AUDIO_DEBUG");
+  return p_value != nullptr && *p_value != '\0' && std::strcmp(p_value, "0") != 0;
+}
+
+#ifdef WD_HAVE_ALSA
+void dropAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+#endif
+
+}  // namespace
 
 #ifdef _WIN32
 
@@ -33,6 +56,12 @@ void beginTimerPeriod() { timeBeginPeriod(1); }
 
 void endTimerPeriod() { timeEndPeriod(1); }
 
+void quietAudioDrivers() {
+  if (!audioDebugWanted() && std::getenv("ALSOFT_LOGLEVEL") == nullptr) {
+    _putenv_s("ALSOFT_LOGLEVEL", OPENAL_QUIET_LOG_LEVEL);
+  }
+}
+
 #else
 
 std::int64_t monotonicMilliseconds() {
@@ -55,6 +84,16 @@ void sleepMilliseconds(std::int64_t milliseconds) {
 void beginTimerPeriod() {}
 
 void endTimerPeriod() {}
+
+void quietAudioDrivers() {
+  if (audioDebugWanted()) {
+    return;
+  }
+  setenv("ALSOFT_LOGLEVEL", OPENAL_QUIET_LOG_LEVEL, 0);
+#ifdef WD_HAVE_ALSA
+  snd_lib_error_set_handler(dropAlsaMessage);
+#endif
+}
 
 #endif
 

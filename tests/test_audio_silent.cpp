@@ -1,5 +1,5 @@
 // Everything the game does with audio where no audio device opens: it runs
-// on silently, without a music stream spinning on a processor.
+// on silently, says so once in the log, and keeps SFML's complaints there.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <sstream>
 #include <thread>
 
+#include "DiagnosticLog.h"
 #include "ResourceManager.h"
 #include "audio_capture.h"
 #include "test_support.h"
@@ -40,7 +41,39 @@ TEST(SilentAudio, LoadsLookupsTablesAndPlayCallsWorkWithoutADevice) {
   EXPECT_EQ(0, resources.loadMusic("330.ogg", "3 again"));
   EXPECT_EQ(0, resources.unloadSound("0"));
   EXPECT_EQ("1", resources.getSound("1")->getLabel());
-  EXPECT_EQ(" Message: Music Array Full Message: Sound Array Full", wd_test::readLog());
+  EXPECT_EQ(" Message: No audio device: sound is off\n"
+            " Message: Music Array Full Message: Sound Array Full",
+            wd_test::readLog());
+}
+
+// A message is what the library writes up to its flush (std::endl).
+TEST(SilentAudio, LibraryMessagesAreLoggedOnceCountedAndBounded) {
+  wd_test::restartLog();
+  std::streambuf* p_before = sf::err().rdbuf();
+  {
+    wd::DiagnosticLog diagnostics("SFML", sf::err());
+    for (int i = 0; i < 1000; i++) {
+      sf::err() << "A call failed.\nExpression:\n   f()\n" << std::endl;
+    }
+    sf::err() << std::string(2 * wd::MAX_DIAGNOSTIC_LENGTH, 'x') << std::endl;  // cut in two
+    for (int i = 0; i < 2 * wd::MAX_DIAGNOSTIC_MESSAGES; i++) {
+      sf::err() << "message " << i << std::endl;
+    }
+    diagnostics.reportRepeats();
+    sf::err() << "A call failed. Expression: f()" << std::endl;
+    diagnostics.reportRepeats();
+  }
+  EXPECT_EQ(p_before, sf::err().rdbuf());
+  std::string expected = " Message: SFML: A call failed. Expression: f()\n Message: SFML: " +
+                         std::string(wd::MAX_DIAGNOSTIC_LENGTH, 'x') + "\n";
+  for (int i = 0; i < wd::MAX_DIAGNOSTIC_MESSAGES - 2; i++) {
+    expected += " Message: SFML: message " + std::to_string(i) + "\n";
+  }
+  expected += " Message: SFML, 999 more times: A call failed. Expression: f()\n"
+              " Message: SFML, 1 more time: " + std::string(wd::MAX_DIAGNOSTIC_LENGTH, 'x') +
+              "\n Message: SFML: 34 more messages left out\n"
+              " Message: SFML, 1 more time: A call failed. Expression: f()\n";
+  EXPECT_EQ(expected, wd_test::readLog());
 }
 
 int main(int argc, char** argv) {

@@ -123,7 +123,7 @@ TEST(DisplayWithoutServer, StartFailsWithOneLine) {
   EXPECT_EQ(display().swapBuffers(), -1);
   EXPECT_EQ(display().captureFrame().getSize(), sf::Vector2u(0, 0));
   const std::string line = "Error! Unable to open display '" + unused + "'\n";
-  EXPECT_EQ(error, line);
+  EXPECT_EQ(error, "");  // the log alone says it: a game tells its player its own way
   EXPECT_EQ(wd_test::readLog(), " Message: " + line);
   EXPECT_EQ(display().drawCharacter(Vector(0, 0), 'x', wd::WHITE), -1);
 }

@@ -20,10 +20,13 @@ class GameManager : public Manager {
   static GameManager& getInstance();
 
   // Starts log, display, input, world and resources, then sets the world
-  // boundary and the view to the window's size in cells. Returns 0.
+  // boundary and the view to the window's size in cells. From the log's
+  // start on, SFML's diagnostics go to the log and the audio drivers' own
+  // messages nowhere (see platform::quietAudioDrivers). Returns 0.
   int startUp() override;
 
-  // Stops log, input, display, world and resources and sets game over.
+  // Writes the counts of SFML's repeated messages, then stops log, input,
+  // display, world and resources and sets game over.
   void shutDown() override;
 
   // One game: the rules' set-up, the frame loop until game over, the rules'

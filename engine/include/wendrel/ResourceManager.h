@@ -1,6 +1,7 @@
 #ifndef WD_RESOURCE_MANAGER_H
 #define WD_RESOURCE_MANAGER_H
 
+#include <memory>
 #include <string>
 
 #include "Music.h"
@@ -57,14 +58,24 @@ class ResourceManager : public SpriteResourceManager {
   // Position in music_slot of the first loaded music with this label, or -1.
   int findMusic(const std::string& label) const;
 
-  Sound sound[MAX_SOUNDS];
+  // Both tables, made by the first load: the audio library opens its device
+  // with its first object, and a program that loads no sound (one that found
+  // no display, say) must not touch the audio drivers at all. Music cannot be
+  // moved, so its entries stay in their slots.
+  struct AudioTables {
+    Sound sound[MAX_SOUNDS];
+    Music music[MAX_MUSIC];
+  };
+
+  // The tables, made on first use.
+  AudioTables& tables();
+
+  std::unique_ptr<AudioTables> p_tables;
   int sound_count;
 
-  // Music cannot be moved, so its entries stay in their slots. music_slot
-  // lists every slot once: the first music_count in loading order, the rest
+  // Every music slot once: the first music_count in loading order, the rest
   // free, the one freed longest ago first, so that a piece left playing
   // after its unload plays on for as long as possible.
-  Music music[MAX_MUSIC];
   int music_slot[MAX_MUSIC];
   int music_count;
 };

@@ -13,6 +13,11 @@ namespace wd {
 // streaming piece would spin on restarting a source that never plays.
 bool audioDeviceOpen();
 
+// Writes "No audio device: sound is off" to the log, once per program, when
+// the audio library, which tries to open a device with its first object,
+// found none.
+void noteMissingAudioDevice();
+
 // A sound effect loaded whole into memory, with a label. Every Sound plays
 // its own buffer: copies and assignments copy the samples, never share them.
 class Sound {

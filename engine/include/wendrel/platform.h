@@ -20,6 +20,13 @@ void sleepMilliseconds(std::int64_t milliseconds);
 void beginTimerPeriod();
 void endTimerPeriod();
 
+// Keeps the audio drivers' own messages off the terminal: probing a machine
+// without a sound card makes them print dozens of lines. OpenAL Soft's log
+// level is lowered unless ALSOFT_LOGLEVEL is set, and ALSA's messages are
+// dropped. Does nothing when WD_AUDIO_DEBUG is set to anything but "" or "0".
+// Must run before the first call into the audio library.
+void quietAudioDrivers();
+
 }  // namespace platform
 }  // namespace wd
 
