@@ -39,7 +39,10 @@ float clampedViewStart(float centre, float view_extent, float boundary_extent) {
 
 }  // namespace
 
-WorldManager::WorldManager() : p_followed(nullptr) { setType("WorldManager"); }
+WorldManager::WorldManager()
+    : p_followed(nullptr), collision_index(&world_objects), collision_index_used(true) {
+  setType("WorldManager");
+}
 
 WorldManager& WorldManager::getInstance() {
   static WorldManager world_manager;
@@ -49,6 +52,7 @@ WorldManager& WorldManager::getInstance() {
 int WorldManager::startUp() {
   Manager::startUp();
   world_objects.clear();
+  collision_index.clear();
   return 0;
 }
 
@@ -60,12 +64,22 @@ void WorldManager::shutDown() {
   Manager::shutDown();
 }
 
-int WorldManager::insertObject(Object* p_o) { return world_objects.insert(p_o); }
-
-int WorldManager::removeObject(Object* p_o) {
-  world_objects.remove(p_o);
+int WorldManager::insertObject(Object* p_o) {
+  if (world_objects.insert(p_o) != 0) {
+    return 1;
+  }
+  collision_index.insert(p_o);
   return 0;
 }
+
+int WorldManager::removeObject(Object* p_o) {
+  if (world_objects.remove(p_o) == 0) {
+    collision_index.remove(p_o);
+  }
+  return 0;
+}
+
+void WorldManager::refreshObject(const Object* p_o) { collision_index.refresh(p_o); }
 
 void WorldManager::forgetObject(const Object* p_o) {
   removals.remove(const_cast<Object*>(p_o));
@@ -119,6 +133,9 @@ void WorldManager::draw() {
 ObjectList WorldManager::findCollisions(const Object* p_o, Vector where) const {
   ObjectList collision_list;
   const Box moved_box = worldBoxOf(p_o, where);
+  if (collision_index_used && collision_index.findOverlaps(p_o, moved_box, collision_list)) {
+    return collision_list;
+  }
   for (ObjectListIterator li(&world_objects); !li.isDone(); li.next()) {
     Object* p_other = li.currentObject();
     if (p_other != p_o && boxesOverlap(moved_box, worldBoxOf(p_other)) && p_other->isSolid()) {
@@ -127,6 +144,10 @@ ObjectList WorldManager::findCollisions(const Object* p_o, Vector where) const {
   }
   return collision_list;
 }
+
+void WorldManager::useCollisionIndex(bool use) { collision_index_used = use; }
+
+std::size_t WorldManager::collisionIndexMemory() const { return collision_index.memoryUsage(); }
 
 bool WorldManager::collide(Object* p_o, Vector where) {
   bool blocked = false;
@@ -180,7 +201,7 @@ int WorldManager::setFollowedObject(Object* p_new_followed) {
     p_followed = nullptr;
     return 0;
   }
-  if (!contains(world_objects, p_new_followed)) {
+  if (!collision_index.contains(p_new_followed)) {
     return -1;
   }
   p_followed = p_new_followed;
