@@ -130,7 +130,7 @@ class Run {
       case 3: return Box(Vector(0, 0), std::numeric_limits<float>::infinity(), 1);
       case 4: return Box(Vector(0, 0), std::numeric_limits<float>::quiet_NaN(), 1);
       default:
-        return Box(Vector(-coordinate(0, 2), -coordinate(0, 2)), coordinate(0, 4), coordinate(0, 4));
+        return Box(Vector(-coordinate(0, 3), -coordinate(0, 3)), coordinate(0, 6), coordinate(0, 6));
     }
   }
 
@@ -202,14 +202,17 @@ class Run {
           break;
       }
     }
-    // An object that stands twice in the list is found twice.
-    Probe* p_twice = randomLivingProbe();
-    if (p_twice != nullptr && inWorld(p_twice) && world.insertObject(p_twice) == 0) {
+    // An object that stands twice in the list is found twice; taking out its
+    // first entry leaves it last in the list.
+    for (int i = 0; i < 10; i++) {
+      Probe* p_twice = randomLivingProbe();
       Probe* p_other = randomLivingProbe();
-      if (p_other != nullptr) {
+      if (p_twice != nullptr && p_other != nullptr && inWorld(p_twice) &&
+          world.insertObject(p_twice) == 0) {
+        note(queryAt(p_other, p_twice->getPosition()));
+        world.removeObject(p_twice);
         note(queryAt(p_other, p_twice->getPosition()));
       }
-      world.removeObject(p_twice);
     }
   }
 
@@ -274,10 +277,10 @@ void expectSameJournals(unsigned seed, int object_count, int frames) {
 }  // namespace
 
 TEST(CollisionIndex, RandomWorldsHearTheSameEventsAsTheFullWalk) {
-  for (unsigned seed : {1u, 2u, 3u}) {
-    expectSameJournals(seed, 2000, 5);
+  for (unsigned seed : {1u, 2u}) {
+    expectSameJournals(seed, 2000, 4);
   }
 }
 
 // Spawning handlers run into the 5000-object limit.
-TEST(CollisionIndex, AFullWorldHearsTheSameEventsAsTheFullWalk) { expectSameJournals(7, wd::MAX_OBJECTS - 50, 2); }
+TEST(CollisionIndex, AFullWorldHearsTheSameEventsAsTheFullWalk) { expectSameJournals(7, wd::MAX_OBJECTS - 50, 1); }
