@@ -15,15 +15,6 @@ namespace {
 const int LOWEST_DRAWN_ALTITUDE = 0;
 const int HIGHEST_DRAWN_ALTITUDE = 3;
 
-bool contains(const ObjectList& list, const Object* p_o) {
-  for (ObjectListIterator li(&list); !li.isDone(); li.next()) {
-    if (li.currentObject() == p_o) {
-      return true;
-    }
-  }
-  return false;
-}
-
 // One axis of the view's corner: centred on the position, stopped at the
 // boundary's far edge and never below 0.
 float clampedViewStart(float centre, float view_extent, float boundary_extent) {
@@ -42,6 +33,7 @@ float clampedViewStart(float centre, float view_extent, float boundary_extent) {
 WorldManager::WorldManager()
     : p_followed(nullptr), collision_index(&world_objects), collision_index_used(true) {
   setType("WorldManager");
+  marked.reserve(MAX_OBJECTS);
 }
 
 WorldManager& WorldManager::getInstance() {
@@ -82,7 +74,9 @@ int WorldManager::removeObject(Object* p_o) {
 void WorldManager::refreshObject(const Object* p_o) { collision_index.refresh(p_o); }
 
 void WorldManager::forgetObject(const Object* p_o) {
-  removals.remove(const_cast<Object*>(p_o));
+  if (marked.erase(p_o) > 0) {
+    removals.remove(const_cast<Object*>(p_o));
+  }
   if (p_followed == p_o) {
     p_followed = nullptr;
   }
@@ -101,10 +95,12 @@ ObjectList WorldManager::objectsWithType(std::string type) const {
 }
 
 int WorldManager::markForRemoval(Object* p_o) {
-  if (contains(removals, p_o)) {
+  if (marked.count(p_o) > 0) {
     return 0;
   }
-  removals.insert(p_o);
+  if (removals.insert(p_o) == 0) {
+    marked.insert(p_o);
+  }
   return -1;
 }
 
@@ -113,9 +109,29 @@ void WorldManager::update() {
     Object* p_o = li.currentObject();
     moveObject(p_o, p_o->nextPosition());
   }
-  for (ObjectListIterator li(&removals); !li.isDone(); li.next()) {
-    removeObject(li.currentObject());
+  takeOutMarked();
+}
+
+void WorldManager::takeOutMarked() {
+  if (removals.isEmpty()) {
+    return;
   }
+  // One pass over the world instead of one search per marked object. The
+  // marked objects are distinct, so each loses its first entry whatever the
+  // order, as removeObject would take it.
+  ObjectList kept;
+  for (ObjectListIterator li(&world_objects); !li.isDone(); li.next()) {
+    if (marked.erase(li.currentObject()) == 0) {
+      kept.insert(li.currentObject());
+    }
+  }
+  world_objects = kept;
+  for (ObjectListIterator li(&removals); !li.isDone(); li.next()) {
+    if (marked.count(li.currentObject()) == 0) {  // it was in the world
+      collision_index.remove(li.currentObject());
+    }
+  }
+  marked.clear();
   removals.clear();
 }
 

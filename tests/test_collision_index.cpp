@@ -284,3 +284,37 @@ TEST(CollisionIndex, RandomWorldsHearTheSameEventsAsTheFullWalk) {
 
 // Spawning handlers run into the 5000-object limit.
 TEST(CollisionIndex, AFullWorldHearsTheSameEventsAsTheFullWalk) { expectSameJournals(7, wd::MAX_OBJECTS - 50, 1); }
+
+// Marked objects leave together at the end of the update: each loses its
+// first entry only, objects marked outside the world or destroyed after
+// marking change nothing, and the index keeps up.
+TEST(CollisionIndex, MarkedObjectsLeaveByTheirFirstEntries) {
+  wd::WorldManager& world = wd::WorldManager::getInstance();
+  world.shutDown();
+  world.startUp();
+  auto* p_a = new wd::Object;
+  auto* p_b = new wd::Object;
+  auto* p_c = new wd::Object;
+  auto* p_gone = new wd::Object;
+  world.insertObject(p_a);  // the world: a b c gone a
+  wd::Object outsider;
+  world.removeObject(&outsider);
+  for (wd::Object* p_o : {p_c, &outsider, p_a, p_gone}) {
+    world.markForRemoval(p_o);
+  }
+  delete p_gone;
+  world.update();
+  const wd::ObjectList all = world.getAllObjects();
+  const wd::ObjectList found = world.findCollisions(&outsider, Vector(0, 0));
+  std::vector<wd::Object*> left, hit;
+  for (wd::ObjectListIterator li(&all); !li.isDone(); li.next()) {
+    left.push_back(li.currentObject());
+  }
+  for (wd::ObjectListIterator li(&found); !li.isDone(); li.next()) {
+    hit.push_back(li.currentObject());
+  }
+  EXPECT_EQ((std::vector<wd::Object*>{p_b, p_a}), left);
+  EXPECT_EQ(left, hit);  // all at (0, 0), in the new order
+  world.shutDown();
+  delete p_c;
+}

@@ -2,6 +2,7 @@
 #define WD_WORLD_MANAGER_H
 
 #include <string>
+#include <unordered_set>
 
 #include "Box.h"
 #include "CollisionIndex.h"
@@ -85,8 +86,13 @@ class WorldManager : public Manager {
   // collision blocks the move.
   bool collide(Object* p_o, Vector where);
 
+  // Takes every marked object out of the world and clears the marks.
+  void takeOutMarked();
+
   ObjectList world_objects;
   ObjectList removals;
+  // The objects of removals, for finding them without walking the list.
+  std::unordered_set<const Object*> marked;
   Box boundary;
   Box view;
   Object* p_followed;
