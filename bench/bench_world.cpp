@@ -7,7 +7,6 @@
 #include <benchmark/benchmark.h>
 
 #include <ctime>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <random>
@@ -20,6 +19,7 @@
 #include "ObjectList.h"
 #include "ResourceManager.h"
 #include "WorldManager.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -151,17 +151,9 @@ void BM_DrawNothingInView(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawNothingInView)->Arg(5000)->Unit(benchmark::kMicrosecond);
 
-// The source tree, for the font and sprites, from where this file was compiled.
-std::string sourceDir() {
-  return std::filesystem::path(__FILE__).parent_path().parent_path().string();
-}
-
 bool startDisplay() {
-  std::error_code error;
-  const bool font = std::filesystem::exists(wd::FONT_FILE) ||
-                    std::filesystem::copy_file(sourceDir() + "/assets/wd-font.ttf", wd::FONT_FILE, error);
   wd::DisplayManager& display = wd::DisplayManager::getInstance();
-  return font && (display.isStarted() || display.startUp() == 0);
+  return wd_bench::installFont() && (display.isStarted() || display.startUp() == 0);
 }
 
 // The world's part of a game's frame with 5000 objects on a world twenty
@@ -175,7 +167,7 @@ void BM_FullFrame(benchmark::State& state) {
   }
   wd::ResourceManager& resources = wd::ResourceManager::getInstance();
   if (resources.getSprite("platform") == nullptr &&
-      resources.loadSprite(sourceDir() + "/assets/sprites/platform-spr.txt", "platform") != 0) {
+      resources.loadSprite(wd_bench::sourceDir() + "/assets/sprites/platform-spr.txt", "platform") != 0) {
     state.SkipWithError("no sprite");
     return;
   }
