@@ -57,6 +57,16 @@ int CollisionIndex::CellRange::cellCount() const {
   return static_cast<int>(std::min<long long>(cells, INT_MAX));
 }
 
+bool CollisionIndex::cellsOf(Box box, CellRange& cells) {
+  float x1, x2, y1, y2;
+  if (!spanOf(box.getCorner().getX(), box.getHorizontal(), x1, x2) ||
+      !spanOf(box.getCorner().getY(), box.getVertical(), y1, y2)) {
+    return false;
+  }
+  cells = CellRange{gridCoordinate(x1), gridCoordinate(y1), gridCoordinate(x2), gridCoordinate(y2)};
+  return true;
+}
+
 CollisionIndex::CollisionIndex(const ObjectList* p_world)
     : p_world(p_world),
       buckets(BUCKET_COUNT),
@@ -141,15 +151,8 @@ void CollisionIndex::refresh(const Object* p_o) {
 bool CollisionIndex::contains(const Object* p_o) const { return record_of.count(p_o) > 0; }
 
 bool CollisionIndex::findOverlaps(const Object* p_o, Box box, ObjectList& result) const {
-  float x1, x2, y1, y2;
-  if (repeated_entries > 0 ||
-      !spanOf(box.getCorner().getX(), box.getHorizontal(), x1, x2) ||
-      !spanOf(box.getCorner().getY(), box.getVertical(), y1, y2)) {
-    return false;
-  }
-  const CellRange cells{gridCoordinate(x1), gridCoordinate(y1), gridCoordinate(x2),
-                        gridCoordinate(y2)};
-  if (cells.cellCount() > MAX_SEARCHED_CELLS) {
+  CellRange cells{0, 0, 0, 0};
+  if (repeated_entries > 0 || !cellsOf(box, cells) || cells.cellCount() > MAX_SEARCHED_CELLS) {
     return false;
   }
   search_count++;
@@ -190,13 +193,9 @@ CollisionIndex::Filing CollisionIndex::filingOf(const Object* p_o, CellRange& ce
   if (!p_o->isSolid()) {
     return UNFILED;
   }
-  const Box box = worldBoxOf(p_o);
-  float x1, x2, y1, y2;
-  if (!spanOf(box.getCorner().getX(), box.getHorizontal(), x1, x2) ||
-      !spanOf(box.getCorner().getY(), box.getVertical(), y1, y2)) {
+  if (!cellsOf(worldBoxOf(p_o), cells)) {
     return IN_OVERFLOW;
   }
-  cells = CellRange{gridCoordinate(x1), gridCoordinate(y1), gridCoordinate(x2), gridCoordinate(y2)};
   return cells.cellCount() > MAX_FILED_CELLS ? IN_OVERFLOW : IN_CELLS;
 }
 

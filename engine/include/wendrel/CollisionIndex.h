@@ -73,6 +73,10 @@ class CollisionIndex {
     CellRange cells;
   };
 
+  // The grid cells that the edge test of boxesOverlap can meet for box, a
+  // superset of what can overlap it. false when an edge is not finite.
+  static bool cellsOf(Box box, CellRange& cells);
+
   // Where the object's box should be filed, and under which cells.
   Filing filingOf(const Object* p_o, CellRange& cells) const;
   void file(int record_id);
