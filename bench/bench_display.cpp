@@ -3,35 +3,21 @@
 // Needs an X server: run under xvfb-run -a -s "-screen 0 1280x1024x24".
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <string>
-
 #include "DisplayManager.h"
 #include "WorldManager.h"
+#include "bench_support.h"
 #include "../tests/support/naive_display.h"
 
 namespace {
-
-// The source tree, for the font, from where this file was compiled.
-std::string sourceDir() {
-  return std::filesystem::path(__FILE__).parent_path().parent_path().string();
-}
 
 // A varied grid: every cell a printable character in one of the colours.
 char gridCharacter(int column, int row) { return static_cast<char>(33 + (column * 7 + row * 13) % 94); }
 
 int gridColor(int column, int row) { return (column + row) % 8; }
 
-// Copies the engine's font into the working directory unless it is there.
-bool installFont() {
-  std::error_code error;
-  return std::filesystem::exists(wd::FONT_FILE) ||
-         std::filesystem::copy_file(sourceDir() + "/assets/wd-font.ttf", wd::FONT_FILE, error);
-}
-
 bool startDisplay(benchmark::State& state) {
   wd::DisplayManager& display = wd::DisplayManager::getInstance();
-  if (!installFont() || display.startUp() != 0) {
+  if (!wd_bench::installFont() || display.startUp() != 0) {
     state.SkipWithError("no display or no font");
     return false;
   }

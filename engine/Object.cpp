@@ -51,7 +51,10 @@ void Object::setType(std::string new_type) { type = new_type; }
 
 Vector Object::getPosition() const { return position; }
 
-void Object::setPosition(Vector new_pos) { position = new_pos; }
+void Object::setPosition(Vector new_pos) {
+  position = new_pos;
+  WorldManager::getInstance().refreshObject(this);
+}
 
 int Object::getAltitude() const { return altitude; }
 
@@ -64,6 +67,7 @@ Solidness Object::getSolidness() const { return solidness; }
 
 int Object::setSolidness(Solidness new_solid) {
   solidness = new_solid;
+  WorldManager::getInstance().refreshObject(this);
   return 0;
 }
 
@@ -93,7 +97,10 @@ Vector Object::nextPosition() const { return position + getVelocity(); }
 
 Box Object::getBox() const { return box; }
 
-void Object::setBox(Box new_box) { box = new_box; }
+void Object::setBox(Box new_box) {
+  box = new_box;
+  WorldManager::getInstance().refreshObject(this);
+}
 
 Animation Object::getAnimation() const { return animation; }
 
@@ -105,7 +112,7 @@ int Object::setSprite(std::string sprite_label) {
     return -1;
   }
   animation.setSprite(p_sprite);
-  box = animation.getBox();
+  setBox(animation.getBox());
   return 0;
 }
 

@@ -15,15 +15,6 @@ namespace {
 const int LOWEST_DRAWN_ALTITUDE = 0;
 const int HIGHEST_DRAWN_ALTITUDE = 3;
 
-bool contains(const ObjectList& list, const Object* p_o) {
-  for (ObjectListIterator li(&list); !li.isDone(); li.next()) {
-    if (li.currentObject() == p_o) {
-      return true;
-    }
-  }
-  return false;
-}
-
 // One axis of the view's corner: centred on the position, stopped at the
 // boundary's far edge and never below 0.
 float clampedViewStart(float centre, float view_extent, float boundary_extent) {
@@ -39,7 +30,11 @@ float clampedViewStart(float centre, float view_extent, float boundary_extent) {
 
 }  // namespace
 
-WorldManager::WorldManager() : p_followed(nullptr) { setType("WorldManager"); }
+WorldManager::WorldManager()
+    : p_followed(nullptr), collision_index(&world_objects), collision_index_used(true) {
+  setType("WorldManager");
+  marked.reserve(MAX_OBJECTS);
+}
 
 WorldManager& WorldManager::getInstance() {
   static WorldManager world_manager;
@@ -49,6 +44,7 @@ WorldManager& WorldManager::getInstance() {
 int WorldManager::startUp() {
   Manager::startUp();
   world_objects.clear();
+  collision_index.clear();
   return 0;
 }
 
@@ -60,15 +56,27 @@ void WorldManager::shutDown() {
   Manager::shutDown();
 }
 
-int WorldManager::insertObject(Object* p_o) { return world_objects.insert(p_o); }
-
-int WorldManager::removeObject(Object* p_o) {
-  world_objects.remove(p_o);
+int WorldManager::insertObject(Object* p_o) {
+  if (world_objects.insert(p_o) != 0) {
+    return 1;
+  }
+  collision_index.insert(p_o);
   return 0;
 }
 
+int WorldManager::removeObject(Object* p_o) {
+  if (world_objects.remove(p_o) == 0) {
+    collision_index.remove(p_o);
+  }
+  return 0;
+}
+
+void WorldManager::refreshObject(const Object* p_o) { collision_index.refresh(p_o); }
+
 void WorldManager::forgetObject(const Object* p_o) {
-  removals.remove(const_cast<Object*>(p_o));
+  if (marked.erase(p_o) > 0) {
+    removals.remove(const_cast<Object*>(p_o));
+  }
   if (p_followed == p_o) {
     p_followed = nullptr;
   }
@@ -87,10 +95,12 @@ ObjectList WorldManager::objectsWithType(std::string type) const {
 }
 
 int WorldManager::markForRemoval(Object* p_o) {
-  if (contains(removals, p_o)) {
+  if (marked.count(p_o) > 0) {
     return 0;
   }
-  removals.insert(p_o);
+  if (removals.insert(p_o) == 0) {
+    marked.insert(p_o);
+  }
   return -1;
 }
 
@@ -99,9 +109,29 @@ void WorldManager::update() {
     Object* p_o = li.currentObject();
     moveObject(p_o, p_o->nextPosition());
   }
-  for (ObjectListIterator li(&removals); !li.isDone(); li.next()) {
-    removeObject(li.currentObject());
+  takeOutMarked();
+}
+
+void WorldManager::takeOutMarked() {
+  if (removals.isEmpty()) {
+    return;
   }
+  // One pass over the world instead of one search per marked object. The
+  // marked objects are distinct, so each loses its first entry whatever the
+  // order, as removeObject would take it.
+  ObjectList kept;
+  for (ObjectListIterator li(&world_objects); !li.isDone(); li.next()) {
+    if (marked.erase(li.currentObject()) == 0) {
+      kept.insert(li.currentObject());
+    }
+  }
+  world_objects = kept;
+  for (ObjectListIterator li(&removals); !li.isDone(); li.next()) {
+    if (marked.count(li.currentObject()) == 0) {  // it was in the world
+      collision_index.remove(li.currentObject());
+    }
+  }
+  marked.clear();
   removals.clear();
 }
 
@@ -119,6 +149,9 @@ void WorldManager::draw() {
 ObjectList WorldManager::findCollisions(const Object* p_o, Vector where) const {
   ObjectList collision_list;
   const Box moved_box = worldBoxOf(p_o, where);
+  if (collision_index_used && collision_index.findOverlaps(p_o, moved_box, collision_list)) {
+    return collision_list;
+  }
   for (ObjectListIterator li(&world_objects); !li.isDone(); li.next()) {
     Object* p_other = li.currentObject();
     if (p_other != p_o && boxesOverlap(moved_box, worldBoxOf(p_other)) && p_other->isSolid()) {
@@ -127,6 +160,10 @@ ObjectList WorldManager::findCollisions(const Object* p_o, Vector where) const {
   }
   return collision_list;
 }
+
+void WorldManager::useCollisionIndex(bool use) { collision_index_used = use; }
+
+std::size_t WorldManager::collisionIndexMemory() const { return collision_index.memoryUsage(); }
 
 bool WorldManager::collide(Object* p_o, Vector where) {
   bool blocked = false;
@@ -180,7 +217,7 @@ int WorldManager::setFollowedObject(Object* p_new_followed) {
     p_followed = nullptr;
     return 0;
   }
-  if (!contains(world_objects, p_new_followed)) {
+  if (!collision_index.contains(p_new_followed)) {
     return -1;
   }
   p_followed = p_new_followed;

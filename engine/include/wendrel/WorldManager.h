@@ -2,8 +2,10 @@
 #define WD_WORLD_MANAGER_H
 
 #include <string>
+#include <unordered_set>
 
 #include "Box.h"
+#include "CollisionIndex.h"
 #include "Manager.h"
 #include "ObjectList.h"
 #include "Vector.h"
@@ -30,6 +32,10 @@ class WorldManager : public Manager {
   // Takes the first entry equal to p_o out of the world. Always 0.
   int removeObject(Object* p_o);
 
+  // Brings the collision index up to date after the object's position, box
+  // or solidness changed; the object's setters call it.
+  void refreshObject(const Object* p_o);
+
   // Drops every reference the manager keeps to an object that is going away:
   // its removal mark and, when it is the followed object, the following.
   void forgetObject(const Object* p_o);
@@ -49,6 +55,13 @@ class WorldManager : public Manager {
 
   // The solid objects that p_o would touch at where, in world order.
   ObjectList findCollisions(const Object* p_o, Vector where) const;
+
+  // Whether findCollisions asks the collision index (the default) or walks
+  // every object of the world; both give the same answers.
+  void useCollisionIndex(bool use);
+
+  // Bytes held by the collision index.
+  std::size_t collisionIndexMemory() const;
 
   // Moves p_o to where with collisions and the boundary test. 0 when moved;
   // -1 when a hard collision blocked it or when it has just left the world.
@@ -73,11 +86,18 @@ class WorldManager : public Manager {
   // collision blocks the move.
   bool collide(Object* p_o, Vector where);
 
+  // Takes every marked object out of the world and clears the marks.
+  void takeOutMarked();
+
   ObjectList world_objects;
   ObjectList removals;
+  // The objects of removals, for finding them without walking the list.
+  std::unordered_set<const Object*> marked;
   Box boundary;
   Box view;
   Object* p_followed;
+  CollisionIndex collision_index;
+  bool collision_index_used;
 };
 
 }  // namespace wd
