@@ -151,6 +151,11 @@ TEST_F(World, UpdateMovesEveryObjectThenTakesOutTheMarkedOnes) {
   EXPECT_FLOAT_EQ(7.0f, p_moving->getPosition().getX());
   EXPECT_FLOAT_EQ(11.0f, p_moving->getPosition().getY());
   EXPECT_EQ((std::vector<Object*>{p_moving}), contents(world.getAllObjects()));
+  // The update emptied the removal list: put back, the object stays until it is marked anew.
+  world.insertObject(p_marked);
+  world.update();
+  EXPECT_EQ((std::vector<Object*>{p_moving, p_marked}), contents(world.getAllObjects()));
+  EXPECT_EQ(-1, world.markForRemoval(p_marked));
   delete p_marked;  // taken out of the world, not deleted
 }
 
