@@ -84,7 +84,8 @@ TEST(FramePacing, SleepsTheRestOfTheFrameCorrectedByTheLastOversleep) {
 
 TEST(FramePacing, TenPacedFramesTakeTenFrameTimes) {
   wd::FramePacer pacer(33);
-  const wd::Clock total;
+  wd::Clock total;
+  EXPECT_LE(total.elapsed(), 5);
   for (int frame = 0; frame < 10; frame++) {
     pacer.startFrame();
     wd::platform::sleepMilliseconds(5);
@@ -92,16 +93,8 @@ TEST(FramePacing, TenPacedFramesTakeTenFrameTimes) {
   }
   EXPECT_GE(total.elapsed(), 320);
   EXPECT_LE(total.elapsed(), 380);
-}
-
-TEST(Clock, MeasuresMillisecondsSinceTheMark) {
-  wd::Clock clock;
-  EXPECT_LE(clock.elapsed(), 5);
-  wd::platform::sleepMilliseconds(200);
-  EXPECT_GE(clock.elapsed(), 200);
-  EXPECT_LE(clock.elapsed(), 260);
-  clock.mark();
-  EXPECT_LE(clock.elapsed(), 5);
+  total.mark();
+  EXPECT_LE(total.elapsed(), 5);
 }
 
 TEST(Geometry, VectorArithmetic) {
