@@ -224,7 +224,7 @@ TEST_F(World, LeavingTheWorldSendsOneOutEventPerExit) {
 }
 
 TEST_F(World, ViewIsCentredOnAPositionAndClampedToTheBoundary) {
-  const float cases[][2] = {{120, 70}, {180, 100}, {20, 0}};
+  const float cases[][2] = {{120, 70}, {180, 100}, {20, 0}, {49.5f, 0}};
   for (const auto& c : cases) {
     world.setViewPosition(Vector(c[0], 10));
     EXPECT_EQ(c[1], world.getView().getCorner().getX());
