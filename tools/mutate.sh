@@ -130,7 +130,7 @@ declare -A seconds
 while read -r name; do
   [[ -z "$name" || "$name" == *soak* ]] && continue
   began=$(date +%s.%N)
-  run_test "$name" || { echo "$name fails on the unchanged tree (see $log)" >&2; exit 2; }
+  run_test "$name" || run_test "$name" || { echo "$name fails on the unchanged tree (see $log)" >&2; exit 2; }
   seconds[$name]=$(awk -v a="$began" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }')
   limit[$name]=$(awk -v s="${seconds[$name]}" 'BEGIN { printf "%d", s * 4 + 30 }')
   tests+=("$name")
