@@ -12,6 +12,9 @@ top=$(pwd)
 
 jobs=$(nproc)
 
+# The mutation check runs on demand (tools/mutate.sh); here only its catalogue is checked against the code.
+./tools/mutate.sh --check
+
 # Window tests need an X server: use the desktop's, or start Xvfb.
 with_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then

@@ -84,7 +84,8 @@ TEST(FramePacing, SleepsTheRestOfTheFrameCorrectedByTheLastOversleep) {
 
 TEST(FramePacing, TenPacedFramesTakeTenFrameTimes) {
   wd::FramePacer pacer(33);
-  const wd::Clock total;
+  wd::Clock total;
+  EXPECT_LE(total.elapsed(), 5);
   for (int frame = 0; frame < 10; frame++) {
     pacer.startFrame();
     wd::platform::sleepMilliseconds(5);
@@ -92,16 +93,13 @@ TEST(FramePacing, TenPacedFramesTakeTenFrameTimes) {
   }
   EXPECT_GE(total.elapsed(), 320);
   EXPECT_LE(total.elapsed(), 380);
-}
-
-TEST(Clock, MeasuresMillisecondsSinceTheMark) {
-  wd::Clock clock;
-  EXPECT_LE(clock.elapsed(), 5);
-  wd::platform::sleepMilliseconds(200);
-  EXPECT_GE(clock.elapsed(), 200);
-  EXPECT_LE(clock.elapsed(), 260);
-  clock.mark();
-  EXPECT_LE(clock.elapsed(), 5);
+  // A frame that overran by 7 ms is made up for by the next one.
+  pacer.startFrame();
+  wd::platform::sleepMilliseconds(40);
+  pacer.endFrame();
+  EXPECT_GE(pacer.getAdjustTime(), 7);
+  total.mark();
+  EXPECT_LE(total.elapsed(), 5);
 }
 
 TEST(Geometry, VectorArithmetic) {
@@ -126,7 +124,8 @@ TEST(Geometry, BoxesOverlapIncludingEdgesWhicheverComesFirst) {
     bool overlaps;
   } cases[] = {{Box(Vector(1, 1), 1, 1), true},     {Box(Vector(1.5f, 0), 1, 1), false},
                {Box(Vector(-5, -5), 20, 20), true}, {Box(Vector(0, 2), 1, 1), false},
-               {Box(Vector(1, 0), 0, 0), true},     {Box(Vector(0.5f, 1.1f), 0, 0), false}};
+               {Box(Vector(1, 0), 0, 0), true},     {Box(Vector(0.5f, 1.1f), 0, 0), false},
+               {Box(Vector(0, -3), 3, 2), false}};
   for (const auto& c : cases) {
     EXPECT_EQ(c.overlaps, wd::boxesOverlap(unit, c.other));
     EXPECT_EQ(c.overlaps, wd::boxesOverlap(c.other, unit));
@@ -147,8 +146,9 @@ TEST(Geometry, WorldBoxesAndViewConversions) {
   wd::WorldManager& world = wd::WorldManager::getInstance();
   world.startUp();
   world.setBoundary(Box(Vector(7, -2), 200, 50));
-  world.setView(Box(Vector(20, 0), 100, 50));
+  world.setView(Box(Vector(20, 1), 100, 50));
   EXPECT_EQ(5.0f, wd::toViewPosition(Vector(25, 3)).getX());
+  EXPECT_EQ(2.0f, wd::toViewPosition(Vector(25, 3)).getY());
   // Back to the world adds the boundary's corner, not the view's.
   EXPECT_EQ(32.0f, wd::toWorldPosition(Vector(25, 3)).getX());
   EXPECT_EQ(1.0f, wd::toWorldPosition(Vector(25, 3)).getY());

@@ -89,6 +89,7 @@ TEST_F(SpriteLoaderTest, EachFileLeavesItsExactLog) {
       // An empty line inside a section ends it as if the closing tag were missing.
       {edit(3, 1, {""}), OPENED, {"readData(): Error! Never encountered '</HEADER>'."}},
       {edit(10, 1, {"/#\\ "}), header(), {"\tError! Line 10: Line length is 4 (frame width is 3).", "\tLine 10: '/#\\ '", NO_FRAME}},
+      {edit(12, 1, {"()"}), header(), {"\tError! Line 12: Line length is 2 (frame width is 3).", "\tLine 12: '()'", NO_FRAME}},
       {edit(2, 0, {"author me"}, edit(10, 1, {"/#\\ "})), header({SRM + "Warning! Unused HEADER lines:", "\t'author me'"}),
        {"\tError! Line 11: Line length is 4 (frame width is 3).", "\tLine 11: '/#\\ '", NO_FRAME}},
       {edit(11, 1, {"END"}), header(), {"\tError! Line 11: Expected 'end'.", "\tLine 11: 'END'", NO_FRAME}},
