@@ -19,6 +19,7 @@
 #include "ResourceManager.h"
 #include "Sprite.h"
 #include "WorldManager.h"
+#include "test_support.h"
 
 using wd::GameManager;
 using wd::Vector;
@@ -238,6 +239,28 @@ TEST_F(Game, AChunkHoldsTwentyPiecesAtMost) {
   const int world_count = wd::WorldManager::getInstance().getAllObjects().getCount();
   EXPECT_EQ(1, chunk.addPiece("spikes", Vector(500, 31)));
   EXPECT_EQ(world_count, wd::WorldManager::getInstance().getAllObjects().getCount());
+}
+
+// Frames and terrain rebuilds set their sprites up again and again; each file
+// is read once, so the registry never fills and the log stays quiet.
+TEST_F(Game, EverySpriteFileIsReadOnceEvenWhenItIsMissing) {
+  wd_test::restartLog();
+  for (int i = 0; i < 250; i++) {
+    frame();  // two terrain rebuilds, a death and its game-over picture
+  }
+  const wd::Sprite* p_title = loadAnimation("sprites/gamestart-spr.txt", "startScreen").getSprite();
+  for (const char* label : {"startScreen", "nothing", "nothing"}) {
+    const wd::Animation again = loadAnimation(spriteFileOf(label), label);
+    EXPECT_EQ(label == std::string("nothing") ? nullptr : p_title, again.getSprite());
+  }
+  const std::string log = wd_test::readLog();
+  for (const char* file : {"gamestart", "bunnyWalk", "bunnyDeath", "gameover", "floor",
+                           "platform", "spikes", "nothing"}) {
+    const std::string loading = "Loading sprite 'sprites/" + std::string(file) + "-spr.txt'";
+    EXPECT_EQ(log.find(loading), log.rfind(loading)) << file;
+  }
+  EXPECT_EQ(log.find("Error!"), log.rfind("Error!"));
+  EXPECT_NE(std::string::npos, log.find("Error! Cannot open file 'sprites/nothing-spr.txt'"));
 }
 
 // The first terrain is fixed, so a game that starts afresh (score 0, speed
