@@ -114,8 +114,9 @@ exit_status=$WD_EXIT_STATUS
 game_pid=
 
 games=$(grep -c 'Button pressed is: P' wendrel.log)
-sprite_loads=$(grep -c 'SRM::loadSprite(): Loading sprite' wendrel.log)
-error_lines=$(grep -c 'Error!' wendrel.log)
+# The loader's messages end no line, so matches are counted, not lines.
+sprite_loads=$(grep -o 'SRM::loadSprite(): Loading sprite' wendrel.log | wc -l)
+error_lines=$(grep -o 'Error!' wendrel.log | wc -l)
 
 # Figures from the samples (seconds, kB, log bytes): the growth is measured
 # over the second half, and memory counts as flat from the first sample that
@@ -140,7 +141,7 @@ awk -v half="$((ran_for / 2))" -v limit="$rss_limit_kb" -v log_limit="$log_limit
       n, rss[1] / 1024, top / 1024, rss[n] / 1024
     printf "RSS growth over the second half (from %d s): %+d kB (limit %d kB); flat within 1 MB from %d s on\n", \
       t[mid], growth, limit, flat
-    printf "log: %d bytes, %.0f bytes/s overall, %.0f bytes/s over the second half (limit %d); %d sprite loads, %d \"Error!\" lines\n", \
+    printf "log: %d bytes, %.0f bytes/s overall, %.0f bytes/s over the second half (limit %d); %d sprite loads, %d \"Error!\" messages\n", \
       final_log, final_log / ran, half_rate, log_limit, loads, errors
     printf "exit code after Q: %d\n", status
     if (growth > limit) exit 3
@@ -151,7 +152,7 @@ verdict=$?
 [ "$verdict" -ne 4 ] || fail "the log grew by more than $log_limit_bps bytes/s over the second half"
 [ "$verdict" -eq 0 ] || fail "cannot read the RSS samples"
 [ "$exit_status" -eq 0 ] || fail "exit code $exit_status after Q"
-[ "$error_lines" -eq 0 ] || fail "$error_lines \"Error!\" lines in the log, the first: $(grep -m 1 'Error!' wendrel.log)"
+[ "$error_lines" -eq 0 ] || fail "$error_lines \"Error!\" messages in the log, the first: $(grep -o -m 1 'Error![^.]*' wendrel.log | head -n 1)"
 wd_check_leaks "$work" "$source_dir" || fail "the sanitizers report a fault of the game (above)"
 cd /
 rm -rf "$work"
