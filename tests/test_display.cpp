@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -121,43 +122,39 @@ TEST_F(DisplayTest, StringsLandOnTheCellsOfTheirAlignment) {
 }
 
 // What a game draws into the window lies over the cells drawn before it and
-// under the cells drawn after it, their black backgrounds included.
+// under the cells drawn after it, whose black backgrounds cover exactly the
+// pixels that the reference's cells cover.
 TEST_F(DisplayTest, DrawingIntoTheWindowKeepsItsPlaceAmongTheCells) {
-  const std::vector<Cell> before = {{10, 5, 'M', wd::WHITE}, {11.5f, 5.5f, 'W', wd::GREEN}};
-  const std::vector<Cell> after = {{11, 5.25f, 'O', wd::RED}, {13.3f, 5, ' ', wd::WHITE},
-                                   {12, 5, 'x', wd::YELLOW}};
-  sf::RectangleShape field(sf::Vector2f(40, 30));
-  field.setPosition(105, 100);
-  field.setFillColor(sf::Color::Blue);
-  drawCells(before);
-  display().getWindow()->draw(field);
-  drawCells(after);
-  const sf::Image engine = takeFrame();
-
+  const std::vector<Cell> on_field = {{10, 5, 'M', wd::WHITE},   {11.5f, 5.5f, 'W', wd::GREEN},
+                                      {20, 7, ' ', wd::WHITE},   {30.3f, 7.6f, ' ', wd::RED},
+                                      {40.55f, 20.45f, ' ', wd::WHITE}};
+  const std::vector<Cell> on_mark = {{11, 5.25f, 'O', wd::RED}, {12, 5, 'x', wd::YELLOW}};
+  const sf::IntRect spaces_area(190, 120, 250, 275);
+  sf::RectangleShape field(sf::Vector2f(400, 320));
+  field.setPosition(100, 100);
+  sf::RectangleShape mark(sf::Vector2f(20, 15));
+  mark.setPosition(110, 95);
+  mark.setFillColor(sf::Color::Blue);
+  const auto drawScene = [&](const std::function<void(const std::vector<Cell>&)>& draw) {
+    display().getWindow()->draw(field);
+    draw(on_field);
+    display().getWindow()->draw(mark);
+    draw(on_mark);
+    const sf::Image frame = takeFrame();
+    sf::Image spaces;
+    spaces.create(static_cast<unsigned int>(spaces_area.width),
+                  static_cast<unsigned int>(spaces_area.height));
+    spaces.copy(frame, 0, 0, spaces_area);
+    return std::make_pair(frame, spaces);
+  };
+  const auto engine = drawScene(drawCells);
   wd_test::NaiveDisplay naive(display().getWindow());
-  drawNaively(naive, before);
-  display().getWindow()->draw(field);
-  drawNaively(naive, after);
-  expectSamePicture(engine, takeFrame());
-}
-
-// Over a white field a space paints the very pixels of the reference's cell.
-TEST_F(DisplayTest, ASpaceOverWindowDrawingBlackensExactlyTheReferenceCell) {
-  const std::vector<Cell> spaces = {
-      {20, 7, ' ', wd::WHITE}, {30.3f, 7.6f, ' ', wd::RED}, {40.55f, 20.45f, ' ', wd::WHITE}};
-  sf::RectangleShape field(sf::Vector2f(1024, 900));
-  field.setFillColor(sf::Color::White);
-  display().getWindow()->draw(field);
-  drawCells(spaces);
-  const sf::Image engine = takeFrame();
-
-  wd_test::NaiveDisplay naive(display().getWindow());
-  display().getWindow()->draw(field);
-  drawNaively(naive, spaces);
-  const wd_test::Difference diff = wd_test::compareImages(engine, takeFrame());
-  EXPECT_EQ(0, diff.pixels);
-  // Each cell is 10.24 x 18 pixels: 10 or 11 columns of 18 rows.
-  const int black = 1024 * 900 - diff.lit;
+  const auto reference = drawScene([&](const std::vector<Cell>& cells) { drawNaively(naive, cells); });
+  expectSamePicture(engine.first, reference.first);
+  const wd_test::Difference spaces = wd_test::compareImages(engine.second, reference.second);
+  EXPECT_EQ(0, spaces.pixels);
+  // Three cells of 10.24 x 18 pixels went black: 10 or 11 columns of 18 rows each.
+  const int black = spaces_area.width * spaces_area.height - spaces.lit;
   EXPECT_GE(black, 3 * 10 * 18);
   EXPECT_LE(black, 3 * 11 * 18);
 }
