@@ -1,5 +1,7 @@
-// A full 100 x 50 grid drawn and shown, by the display manager and by one
-// sf::RectangleShape and one sf::Text per character, in the same run.
+// A full 100 x 50 grid drawn and shown, by the display manager (in a common
+// frame, and in one whose window was handed out, where the cells paint their
+// backgrounds) and by one sf::RectangleShape and one sf::Text per character,
+// in the same run.
 // Needs an X server: run under xvfb-run -a -s "-screen 0 1280x1024x24".
 #include <benchmark/benchmark.h>
 
@@ -25,12 +27,15 @@ bool startDisplay(benchmark::State& state) {
   return true;
 }
 
-void BM_EngineFullGrid(benchmark::State& state) {
+void drawEngineGrid(benchmark::State& state, bool hand_out_window) {
   if (!startDisplay(state)) {
     return;
   }
   wd::DisplayManager& display = wd::DisplayManager::getInstance();
   for (auto _ : state) {
+    if (hand_out_window) {
+      display.getWindow();
+    }
     for (int row = 0; row < display.getRows(); row++) {
       for (int column = 0; column < display.getColumns(); column++) {
         display.drawCharacter(wd::Vector(static_cast<float>(column), static_cast<float>(row)),
@@ -42,7 +47,12 @@ void BM_EngineFullGrid(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * display.getColumns() * display.getRows());
 }
+
+void BM_EngineFullGrid(benchmark::State& state) { drawEngineGrid(state, false); }
 BENCHMARK(BM_EngineFullGrid)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+void BM_EngineFullGridWithBackgrounds(benchmark::State& state) { drawEngineGrid(state, true); }
+BENCHMARK(BM_EngineFullGridWithBackgrounds)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 void BM_PerCharacterFullGrid(benchmark::State& state) {
   if (!startDisplay(state)) {

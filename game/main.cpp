@@ -14,7 +14,7 @@ int main() {
   game_manager.startUp();
 
   // Without a window no key can ever be read: the game would wait for ever.
-  if (wd::DisplayManager::getInstance().getWindow() == nullptr) {
+  if (wd::DisplayManager::getInstance().getInputWindow() == nullptr) {
     std::printf("bunny-run: no display to open the game's window on (is DISPLAY set?)\n");
     game_manager.shutDown();
     return 1;

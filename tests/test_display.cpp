@@ -1,12 +1,15 @@
 // The display manager: drawing compared pixel for pixel with sf::Text, failed starts.
 #include <gtest/gtest.h>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "DisplayManager.h"
+#include "InputManager.h"
 #include "WorldManager.h"
 #include "naive_display.h"
 #include "test_support.h"
@@ -29,19 +32,35 @@ sf::Image takeFrame() {
   return frame;
 }
 
-// The cells drawn one by one must give the engine's picture. Other float paths
-// to the same vertices may round a few smoothed glyph edge pixels one level
-// apart; a misplaced or miscoloured glyph differs far more, on far more pixels.
-void expectSamePicture(const sf::Image& engine, const std::vector<Cell>& cells,
-                       Vector corner = Vector()) {
-  wd_test::NaiveDisplay naive(display().getWindow());
+void drawCells(const std::vector<Cell>& cells) {
+  for (const Cell& c : cells) {
+    display().drawCharacter(Vector(c.x, c.y), c.ch, static_cast<wd::Color>(c.color));
+  }
+}
+
+// The same cells as the reference draws them, one by one straight into the window.
+void drawNaively(wd_test::NaiveDisplay& naive, const std::vector<Cell>& cells,
+                 Vector corner = Vector()) {
   for (const Cell& c : cells) {
     naive.drawCharacter(c.x - corner.getX(), c.y - corner.getY(), c.ch, c.color);
   }
-  const wd_test::Difference diff = wd_test::compareImages(engine, takeFrame());
+}
+
+// Other float paths to the same vertices may round a few smoothed glyph edge
+// pixels one level apart; a misplaced or miscoloured glyph differs far more,
+// on far more pixels.
+void expectSamePicture(const sf::Image& engine, const sf::Image& reference) {
+  const wd_test::Difference diff = wd_test::compareImages(engine, reference);
   EXPECT_LE(diff.max_level, 1);
   EXPECT_LE(diff.pixels, diff.lit / 200);
   std::printf("%d of %d lit pixels differ, by at most %d\n", diff.pixels, diff.lit, diff.max_level);
+}
+
+void expectSamePicture(const sf::Image& engine, const std::vector<Cell>& cells,
+                       Vector corner = Vector()) {
+  wd_test::NaiveDisplay naive(display().getWindow());
+  drawNaively(naive, cells, corner);
+  expectSamePicture(engine, takeFrame());
 }
 
 class DisplayTest : public ::testing::Test {
@@ -73,13 +92,10 @@ TEST_F(DisplayTest, VariedScreenMatchesPerCharacterDrawing) {
     cells.push_back(Cell{across(random), down(random), static_cast<char>(byte(random)),
                          color(random)});
   }
-  for (std::size_t i = 0; i < cells.size(); i++) {
-    if (i == cells.size() * 9 / 10) {
-      display().captureFrame();  // must keep what is drawn so far
-    }
-    display().drawCharacter(Vector(cells[i].x, cells[i].y), cells[i].ch,
-                            static_cast<wd::Color>(cells[i].color));
-  }
+  const std::size_t split = cells.size() * 9 / 10;
+  drawCells(std::vector<Cell>(cells.begin(), cells.begin() + split));
+  display().captureFrame();  // must keep what is drawn so far
+  drawCells(std::vector<Cell>(cells.begin() + split, cells.end()));
   const sf::Image engine = takeFrame();
   EXPECT_EQ(engine.getSize(), sf::Vector2u(1024, 900));
   EXPECT_GT(wd_test::litPixels(engine), 100000);
@@ -103,6 +119,70 @@ TEST_F(DisplayTest, StringsLandOnTheCellsOfTheirAlignment) {
   // Nothing drawn, and nothing left from before the last swap.
   display().drawString(Vector(10, 4), "", wd::ALIGN_CENTER, wd::RED);
   EXPECT_EQ(wd_test::litPixels(display().captureFrame()), 0);
+}
+
+// What a game draws into the window lies over the cells drawn before it and
+// under the cells drawn after it, whose black backgrounds cover exactly the
+// pixels that the reference's cells cover.
+TEST_F(DisplayTest, DrawingIntoTheWindowKeepsItsPlaceAmongTheCells) {
+  const std::vector<Cell> on_field = {{10, 5, 'M', wd::WHITE},   {11.5f, 5.5f, 'W', wd::GREEN},
+                                      {20, 7, ' ', wd::WHITE},   {30.3f, 7.6f, ' ', wd::RED},
+                                      {40.55f, 20.45f, ' ', wd::WHITE}};
+  const std::vector<Cell> on_mark = {{11, 5.25f, 'O', wd::RED}, {12, 5, 'x', wd::YELLOW}};
+  const sf::IntRect spaces_area(190, 120, 250, 275);
+  sf::RectangleShape field(sf::Vector2f(400, 320));
+  field.setPosition(100, 100);
+  sf::RectangleShape mark(sf::Vector2f(20, 15));
+  mark.setPosition(110, 95);
+  mark.setFillColor(sf::Color::Blue);
+  const auto drawScene = [&](const std::function<void(const std::vector<Cell>&)>& draw) {
+    display().getWindow()->draw(field);
+    draw(on_field);
+    display().getWindow()->draw(mark);
+    draw(on_mark);
+    const sf::Image frame = takeFrame();
+    sf::Image spaces;
+    spaces.create(static_cast<unsigned int>(spaces_area.width),
+                  static_cast<unsigned int>(spaces_area.height));
+    spaces.copy(frame, 0, 0, spaces_area);
+    return std::make_pair(frame, spaces);
+  };
+  const auto engine = drawScene(drawCells);
+  wd_test::NaiveDisplay naive(display().getWindow());
+  const auto reference = drawScene([&](const std::vector<Cell>& cells) { drawNaively(naive, cells); });
+  expectSamePicture(engine.first, reference.first);
+  const wd_test::Difference spaces = wd_test::compareImages(engine.second, reference.second);
+  EXPECT_EQ(0, spaces.pixels);
+  // Three cells of 10.24 x 18 pixels went black: 10 or 11 columns of 18 rows each.
+  const int black = spaces_area.width * spaces_area.height - spaces.lit;
+  EXPECT_GE(black, 3 * 10 * 18);
+  EXPECT_LE(black, 3 * 11 * 18);
+}
+
+// A frame is one draw call. Handing out the window flushes the cells drawn so
+// far; polling the window's events does not.
+TEST_F(DisplayTest, AFrameIsOneDrawCallUnlessTheWindowIsHandedOut) {
+  const wd::CellBatch& batch = display().getCellBatch();
+  std::vector<Cell> cells;
+  for (int i = 0; i < 500; i++) {
+    cells.push_back(Cell{static_cast<float>(i % 100), i / 100 * 1.5f, 'A', i % 8});
+  }
+  const std::int64_t calls = batch.getDrawCalls();
+  drawCells(cells);
+  wd::InputManager::getInstance().pollInput();
+  EXPECT_FALSE(batch.drawsBackgrounds());
+  drawCells(cells);
+  display().swapBuffers();
+  EXPECT_EQ(calls + 1, batch.getDrawCalls());
+
+  drawCells(cells);
+  display().getWindow();
+  EXPECT_EQ(calls + 2, batch.getDrawCalls());
+  EXPECT_TRUE(batch.drawsBackgrounds());
+  drawCells(cells);
+  display().swapBuffers();
+  EXPECT_EQ(calls + 3, batch.getDrawCalls());
+  EXPECT_FALSE(batch.drawsBackgrounds());
 }
 
 // Without any X server the start must fail instead of ending the process.

@@ -19,6 +19,7 @@
 #include "ResourceManager.h"
 #include "Sprite.h"
 #include "WorldManager.h"
+#include "test_support.h"
 
 using wd::GameManager;
 using wd::Vector;
@@ -77,16 +78,20 @@ class Game : public ::testing::Test {
     return rows;
   }
 
+  // The only piece of chunk, made far off the bunny, and its sprite's width.
+  wd::Object* onlyPiece(Chunk& chunk, const char* name, float row, float& width) {
+    EXPECT_EQ(0, chunk.addPiece(name, Vector(500, row)));
+    const wd::Sprite* p_sprite = wd::ResourceManager::getInstance().getSprite(name);
+    width = p_sprite != nullptr ? static_cast<float>(p_sprite->getWidth()) : 0;
+    EXPECT_GT(width, 0);
+    return wd::ObjectListIterator(&chunk.getPieces()).currentObject();
+  }
+
   GameManager& game = GameManager::getInstance();
   GamePlay play;
 };
 
 const std::vector<float> JUMP_CURVE = {29, 28, 27, 26, 25, 24, 23, 24, 25, 26, 27, 28, 29, 29};
-
-int spriteWidthOf(const char* label) {
-  const wd::Sprite* p_sprite = wd::ResourceManager::getInstance().getSprite(label);
-  return p_sprite != nullptr ? p_sprite->getWidth() : -1;
-}
 
 }  // namespace
 
@@ -153,10 +158,8 @@ TEST_F(Game, DeathOnSpikesEndsTheGameWhenTheDeathAnimationReachesFrameFour) {
 
 TEST_F(Game, PlatformCountsAsUnderTheBunnyAWholeWidthEarly) {
   Chunk chunk(Vector(150, 40));
-  ASSERT_EQ(0, chunk.addPiece("platform", Vector(500, 26)));
-  const float width = static_cast<float>(spriteWidthOf("platform"));
-  ASSERT_GT(width, 0);
-  wd::Object* p_platform = wd::ObjectListIterator(&chunk.getPieces()).currentObject();
+  float width = 0;
+  wd::Object* p_platform = onlyPiece(chunk, "platform", 26, width);
 
   game.setGroundLevel(29);
   EXPECT_TRUE(chunk.noPlatformUnderPlayer());
@@ -175,10 +178,8 @@ TEST_F(Game, PlatformCountsAsUnderTheBunnyAWholeWidthEarly) {
 
 TEST_F(Game, SpikesKillWithinTheirWidthAndTwoRows) {
   Chunk chunk(Vector(150, 40));
-  ASSERT_EQ(0, chunk.addPiece("spikes", Vector(500, 31)));
-  const float width = static_cast<float>(spriteWidthOf("spikes"));
-  ASSERT_GT(width, 0);
-  wd::Object* p_spikes = wd::ObjectListIterator(&chunk.getPieces()).currentObject();
+  float width = 0;
+  wd::Object* p_spikes = onlyPiece(chunk, "spikes", 31, width);
   wd::Object* p_bunny = bunny();
 
   auto killsAt = [&](float spikes_x, float bunny_row) {
@@ -198,7 +199,7 @@ TEST_F(Game, SpikesKillWithinTheirWidthAndTwoRows) {
   game.setPlayerDead(false);
 }
 
-TEST_F(Game, ChunkRebuildsOnlyOnceItsFloorIsPastColumnMinusFifty) {
+TEST_F(Game, ChunkRebuildsOnceItsFloorIsPastColumnMinusFiftyAndHoldsTwentyPieces) {
   Chunk chunk(Vector(150, 40));
   chunk.addPiece("floor", Vector(-50.9f, 40));
   chunk.addPiece("spikes", Vector(-40, 31));
@@ -207,7 +208,8 @@ TEST_F(Game, ChunkRebuildsOnlyOnceItsFloorIsPastColumnMinusFifty) {
   ASSERT_EQ(2, chunk.getPieces().getCount());
   EXPECT_EQ(p_old_floor, wd::ObjectListIterator(&chunk.getPieces()).currentObject());
 
-  const int world_before = wd::WorldManager::getInstance().getAllObjects().getCount();
+  const auto worldCount = [] { return wd::WorldManager::getInstance().getAllObjects().getCount(); };
+  const int world_before = worldCount();
   p_old_floor->setPosition(Vector(-51, 40));
   chunk.recycle();
   const wd::ObjectList& pieces = chunk.getPieces();
@@ -226,18 +228,37 @@ TEST_F(Game, ChunkRebuildsOnlyOnceItsFloorIsPastColumnMinusFifty) {
     EXPECT_FLOAT_EQ(-game.getScrollSpeed(), p_piece->getVelocity().getX());
   }
   // The old pieces and the staging pieces are gone from the world.
-  EXPECT_EQ(world_before - 2 + pieces.getCount(),
-            wd::WorldManager::getInstance().getAllObjects().getCount());
+  EXPECT_EQ(world_before - 2 + pieces.getCount(), worldCount());
+
+  // Twenty pieces at most: a twenty-first is refused and made nowhere.
+  while (pieces.getCount() < 20) {
+    ASSERT_EQ(0, chunk.addPiece("spikes", Vector(300, 31)));
+  }
+  const int world_count = worldCount();
+  EXPECT_EQ(1, chunk.addPiece("spikes", Vector(500, 31)));
+  EXPECT_EQ(world_count, worldCount());
 }
 
-TEST_F(Game, AChunkHoldsTwentyPiecesAtMost) {
-  Chunk chunk(Vector(150, 40));
-  for (int i = 0; i < 20; i++) {
-    ASSERT_EQ(0, chunk.addPiece("spikes", Vector(300.0f + i * 5, 31)));
+// Frames and terrain rebuilds set their sprites up again and again; each file
+// is read once, so the registry never fills and the log stays quiet.
+TEST_F(Game, EverySpriteFileIsReadOnceEvenWhenItIsMissing) {
+  wd_test::restartLog();
+  for (int i = 0; i < 250; i++) {
+    frame();  // two terrain rebuilds, a death and its game-over picture
   }
-  const int world_count = wd::WorldManager::getInstance().getAllObjects().getCount();
-  EXPECT_EQ(1, chunk.addPiece("spikes", Vector(500, 31)));
-  EXPECT_EQ(world_count, wd::WorldManager::getInstance().getAllObjects().getCount());
+  const wd::Sprite* p_title = loadAnimation("sprites/gamestart-spr.txt", "startScreen").getSprite();
+  for (const char* label : {"startScreen", "nothing", "nothing"}) {
+    const wd::Animation again = loadAnimation(spriteFileOf(label), label);
+    EXPECT_EQ(label == std::string("nothing") ? nullptr : p_title, again.getSprite());
+  }
+  const std::string log = wd_test::readLog();
+  for (const char* file : {"gamestart", "bunnyWalk", "bunnyDeath", "gameover", "floor",
+                           "platform", "spikes", "nothing"}) {
+    const std::string loading = "Loading sprite 'sprites/" + std::string(file) + "-spr.txt'";
+    EXPECT_EQ(log.find(loading), log.rfind(loading)) << file;
+  }
+  EXPECT_EQ(log.find("Error!"), log.rfind("Error!"));
+  EXPECT_NE(std::string::npos, log.find("Error! Cannot open file 'sprites/nothing-spr.txt'"));
 }
 
 // The first terrain is fixed, so a game that starts afresh (score 0, speed

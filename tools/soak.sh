@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Plays the real game for a while on a private X server with random P and
 # SPACE presses, then quits it with Q, watching for a crash, for resident
-# memory that keeps growing once the sprite registry is full, and for how
+# memory that keeps growing, for any "Error!" line in the log and for how
 # fast the log grows.
 #
 #   tools/soak.sh SECONDS [BUILD_DIR]
 #
 # BUILD_DIR defaults to $WD_BINARY_DIR, then to ./build; the game is
 # BUILD_DIR/game/bunny-run. WD_SOAK_RSS_LIMIT_KB (default 5120) is how much
-# the resident memory may grow over the second half of the run. The RSS
-# samples and the log are kept in the run folder when the soak fails.
+# the resident memory may grow over the second half of the run,
+# WD_SOAK_LOG_LIMIT_BPS (default 300) how many bytes a second the log may
+# grow by over it. The RSS samples and the log are kept in the run folder
+# when the soak fails.
 set -uo pipefail
 seconds=${1:-}
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 10 ]; then
@@ -19,6 +21,7 @@ fi
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 binary_dir=${2:-${WD_BINARY_DIR:-$source_dir/build}}
 rss_limit_kb=${WD_SOAK_RSS_LIMIT_KB:-5120}
+log_limit_bps=${WD_SOAK_LOG_LIMIT_BPS:-300}
 # shellcheck source=tests/support/e2e_lib.sh
 . "$source_dir/tests/support/e2e_lib.sh"
 
@@ -80,7 +83,6 @@ crashed() {
 # starts the next game at once).
 p_presses=0
 space_presses=0
-registry_full_at=
 next_sample=0
 RANDOM=$$
 while [ $((SECONDS - start)) -lt "$seconds" ]; do
@@ -88,9 +90,6 @@ while [ $((SECONDS - start)) -lt "$seconds" ]; do
   if [ $((SECONDS - start)) -ge "$next_sample" ]; then
     sample
     next_sample=$((next_sample + SAMPLE_PERIOD))
-    if [ -z "$registry_full_at" ] && grep -qF 'Cannot add more Sprites' wendrel.log; then
-      registry_full_at=$((SECONDS - start))
-    fi
   fi
   if [ $((RANDOM % 100)) -lt 15 ]; then
     wd_key p && p_presses=$((p_presses + 1))
@@ -114,15 +113,17 @@ wd_wait_exit "$game_pid" 0
 exit_status=$WD_EXIT_STATUS
 game_pid=
 
-[ -n "$registry_full_at" ] || ! grep -qF 'Cannot add more Sprites' wendrel.log || registry_full_at=$ran_for
-games=$(grep -oE "Sprite 'gameover' (not )?loaded" wendrel.log | wc -l)
+games=$(grep -c 'Button pressed is: P' wendrel.log)
+# The loader's messages end no line, so matches are counted, not lines.
+sprite_loads=$(grep -o 'SRM::loadSprite(): Loading sprite' wendrel.log | wc -l)
+error_lines=$(grep -o 'Error!' wendrel.log | wc -l)
 
 # Figures from the samples (seconds, kB, log bytes): the growth is measured
 # over the second half, and memory counts as flat from the first sample that
 # no later sample exceeds by more than 1 MB.
-awk -v half="$((ran_for / 2))" -v limit="$rss_limit_kb" -v ran="$ran_for" \
-  -v full="${registry_full_at:-never}" -v status="$exit_status" \
-  -v p="$p_presses" -v space="$space_presses" -v games="$games" -v final_log="$(log_size)" '
+awk -v half="$((ran_for / 2))" -v limit="$rss_limit_kb" -v log_limit="$log_limit_bps" \
+  -v ran="$ran_for" -v status="$exit_status" -v p="$p_presses" -v space="$space_presses" \
+  -v games="$games" -v loads="$sprite_loads" -v errors="$error_lines" -v final_log="$(log_size)" '
   {
     t[NR] = $1; rss[NR] = $2; logb[NR] = $3
     if (NR == 1 || $2 > top) top = $2
@@ -135,21 +136,23 @@ awk -v half="$((ran_for / 2))" -v limit="$rss_limit_kb" -v ran="$ran_for" \
     for (i = 1; i <= n; i++) if (suffix[i] - rss[i] <= 1024) { flat = t[i]; break }
     growth = rss[n] - rss[mid]
     half_rate = (t[n] > t[mid]) ? (logb[n] - logb[mid]) / (t[n] - t[mid]) : 0
-    printf "soak: %d s, %d presses of SPACE, %d of P, %d games\n", ran, space, p, games
+    printf "soak: %d s, %d presses of SPACE, %d of P (%d read)\n", ran, space, p, games
     printf "RSS: %d samples every 2 s; first %.1f MB, max %.1f MB, last %.1f MB\n", \
       n, rss[1] / 1024, top / 1024, rss[n] / 1024
     printf "RSS growth over the second half (from %d s): %+d kB (limit %d kB); flat within 1 MB from %d s on\n", \
       t[mid], growth, limit, flat
-    printf "sprite registry full at: %s%s\n", full, (full == "never") ? "" : " s"
-    printf "log: %d bytes, %.0f bytes/s overall, %.0f bytes/s over the second half\n", \
-      final_log, final_log / ran, half_rate
+    printf "log: %d bytes, %.0f bytes/s overall, %.0f bytes/s over the second half (limit %d); %d sprite loads, %d \"Error!\" messages\n", \
+      final_log, final_log / ran, half_rate, log_limit, loads, errors
     printf "exit code after Q: %d\n", status
-    exit (growth > limit) ? 3 : 0
+    if (growth > limit) exit 3
+    exit (half_rate > log_limit) ? 4 : 0
   }' rss.txt
 verdict=$?
 [ "$verdict" -ne 3 ] || fail "resident memory grew by more than $rss_limit_kb kB over the second half"
+[ "$verdict" -ne 4 ] || fail "the log grew by more than $log_limit_bps bytes/s over the second half"
 [ "$verdict" -eq 0 ] || fail "cannot read the RSS samples"
 [ "$exit_status" -eq 0 ] || fail "exit code $exit_status after Q"
+[ "$error_lines" -eq 0 ] || fail "$error_lines \"Error!\" messages in the log, the first: $(grep -o -m 1 'Error![^.]*' wendrel.log | head -n 1)"
 wd_check_leaks "$work" "$source_dir" || fail "the sanitizers report a fault of the game (above)"
 cd /
 rm -rf "$work"

@@ -1,12 +1,11 @@
 #ifndef WD_DISPLAY_MANAGER_H
 #define WD_DISPLAY_MANAGER_H
 
-#include <array>
 #include <string>
-#include <vector>
 
 #include <SFML/Graphics.hpp>
 
+#include "CellBatch.h"
 #include "Color.h"
 #include "Manager.h"
 #include "Vector.h"
@@ -58,84 +57,21 @@ class DisplayManager : public Manager {
   int getRows() const;
   int getWidthPixels() const;
   int getHeightPixels() const;
+
+  // The window, or null, for a caller that draws into it. The cells drawn so
+  // far are drawn first, and the later cells of the frame paint their black
+  // backgrounds, as over any drawing. Ask again in every frame you draw in.
   sf::RenderWindow* getWindow() const;
+
+  // The window, or null, as a source of events and input settings: asking
+  // for it leaves the frame's drawing as it is.
+  sf::Window* getInputWindow() const;
+
+  // The batch that draws the cells, for a look at how it draws.
+  const CellBatch& getCellBatch() const;
 
  private:
   DisplayManager();
-
-  // Where one character's glyph sits in the font's texture, fetched once.
-  struct GlyphQuad {
-    bool loaded;
-    bool visible;  // whitespace advances the pen but draws no quad
-    sf::FloatRect bounds;
-    sf::IntRect texture_rect;
-  };
-
-  // A character waiting for the next flush: its pen in window pixels, its
-  // colour and its byte.
-  struct PendingCell {
-    sf::Vector2f pen;
-    sf::Color color;
-    char ch;
-  };
-
-  // An axis-aligned rectangle by its four edges, in window or texture pixels.
-  struct Edges {
-    float left;
-    float top;
-    float right;
-    float bottom;
-  };
-
-  // The glyph of a narrow character, loading it on first use.
-  const GlyphQuad& glyphQuad(char ch);
-
-  // The opaque background cell of a character whose pen is at pen.
-  Edges backgroundEdges(sf::Vector2f pen) const;
-
-  // The glyph quad of a cell and its texture rectangle; false for whitespace.
-  bool glyphEdges(const PendingCell& cell, Edges& quad, Edges& texture);
-
-  // Appends the two triangles of an axis-aligned quad.
-  void appendQuad(const Edges& quad, const Edges& texture, sf::Color color);
-
-  // Appends the part piece of a glyph quad, its texture coordinates
-  // interpolated linearly where piece cuts the quad.
-  void appendGlyphPiece(const Edges& piece, const Edges& quad, const Edges& texture,
-                        sf::Color color);
-
-  // Appends every pending cell as drawn: its background, then its glyph.
-  void appendCellsInDrawingOrder();
-
-  // Appends only the pending glyphs, less what later backgrounds cover.
-  void appendGlyphsClippedByLaterBackgrounds();
-
-  // Whether rect reaches into the window at all.
-  bool touchesWindow(const Edges& rect) const;
-
-  // Calls visit with the index of every cell-sized window bucket that rect
-  // reaches; with none when rect misses the window.
-  template <typename Visit>
-  void forEachBucket(const Edges& rect, Visit visit) const;
-
-  // Files each pending background, in drawing order, under every bucket it reaches.
-  void bucketBackgrounds();
-
-  // Leaves in glyph_pieces the parts of quad, the glyph of cell index, that
-  // no background of a cell drawn after it covers.
-  void cutByLaterBackgrounds(int index, const Edges& quad);
-
-  // Cuts cut out of every piece in glyph_pieces.
-  void cutPieces(const Edges& cut);
-
-  // Appends to out the parts of piece outside cut, sharing cut's edges.
-  static void subtractEdges(const Edges& piece, const Edges& cut, std::vector<Edges>& out);
-
-  // Draws the pending characters into the back buffer in one call.
-  void flushBatch();
-
-  // Forgets the cached glyphs, for a font that has just been (re)loaded.
-  void resetGlyphs();
 
   sf::Font font;
   sf::RenderWindow* p_window;
@@ -147,26 +83,8 @@ class DisplayManager : public Manager {
   // Fill colour of the last character drawn with a known colour.
   sf::Color current_color;
 
-  // Characters drawn since the last flush, in drawing order.
-  std::vector<PendingCell> pending;
-
-  // Whether the back buffer holds anything drawn since it was last cleared.
-  bool frame_drawn;
-
-  // Triangles of the flush being built.
-  std::vector<sf::Vertex> batch;
-
-  // Scratch of the clipping flush, kept to spare allocations every frame:
-  // the backgrounds, the window buckets (bucket_start indexes bucket_cells,
-  // which holds cell indexes) and the pieces of the glyph being cut.
-  std::vector<Edges> backgrounds;
-  std::vector<int> bucket_start;
-  std::vector<int> bucket_fill;
-  std::vector<int> bucket_cells;
-  std::vector<Edges> glyph_pieces;
-  std::vector<Edges> cut_pieces;
-
-  std::array<GlyphQuad, 256> glyphs;
+  // Handing out the window flushes the cells, even through a const manager.
+  mutable CellBatch cell_batch;
 };
 
 }  // namespace wd
