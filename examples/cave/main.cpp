@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   wd::GameManager& game = wd::GameManager::getInstance();
   game.startUp();
   CaveRules rules;
-  if (wd::DisplayManager::getInstance().getWindow() != nullptr) {
+  if (wd::DisplayManager::getInstance().getInputWindow() != nullptr) {
     rules.setUp();
   }
   if (rules.getExplorer() == nullptr) {

@@ -9,7 +9,7 @@
 int main() {
   wd::GameManager& game = wd::GameManager::getInstance();
   game.startUp();
-  if (wd::DisplayManager::getInstance().getWindow() == nullptr || setUpHello() != 0) {
+  if (wd::DisplayManager::getInstance().getInputWindow() == nullptr || setUpHello() != 0) {
     std::printf("hello: no window, or files missing (see wendrel.log)\n");
     game.shutDown();
     return 1;
