@@ -1,6 +1,5 @@
-// Everything the game does with audio where no audio device opens: it runs
-// on silently, says so once in the log, and keeps SFML's complaints there.
-
+// Everything the game does with audio where no audio device opens: it runs on silently, says so
+// once in the log, and keeps SFML's complaints there.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,7 +9,6 @@
 
 #include "DiagnosticLog.h"
 #include "ResourceManager.h"
-#include "audio_capture.h"
 #include "test_support.h"
 
 TEST(SilentAudio, LoadsLookupsTablesAndPlayCallsWorkWithoutADevice) {
