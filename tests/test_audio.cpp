@@ -85,27 +85,6 @@ class Registry : public ::testing::Test {
   wd::ResourceManager& resources = wd::ResourceManager::getInstance();
 };
 
-// Failed loads take no slot; a stop and start keeps everything.
-TEST_F(Registry, TenSoundsFitAndFailuresLogWithoutLineEnds) {
-  EXPECT_EQ(-1, resources.loadSound("missing.ogg", "missing"));
-  EXPECT_EQ(-1, resources.loadSound("not-audio.ogg", "not audio"));
-  for (int i = 0; i < wd::MAX_SOUNDS; i++) {
-    ASSERT_EQ(0, resources.loadSound(tone(440), std::to_string(i)));
-  }
-  EXPECT_EQ(-1, resources.loadSound(tone(660), "eleventh"));
-  EXPECT_EQ(-1, resources.loadSound("missing.ogg", "missing"));
-  resources.shutDown();
-  EXPECT_EQ(0, resources.startUp());
-  EXPECT_EQ(" Message: Unable To Load From File Message: Unable To Load From File"
-            " Message: Sound Array Full Message: Sound Array Full",
-            wd_test::readLog());
-  for (int i = 0; i < wd::MAX_SOUNDS; i++) {
-    EXPECT_NE(nullptr, resources.getSound(std::to_string(i)));
-    EXPECT_EQ(0, resources.unloadSound(std::to_string(i)));
-  }
-  EXPECT_EQ(-1, resources.unloadSound("0"));
-}
-
 TEST_F(Registry, UnloadMovesLaterSoundsDownWithTheirOwnSamples) {
   ASSERT_EQ(0, resources.loadSound(tone(440), "x"));
   ASSERT_EQ(0, resources.loadSound(tone(660), "y"));
