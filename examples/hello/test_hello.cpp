@@ -15,20 +15,24 @@ wd::Object* only(const std::string& type) {
   return list.getCount() == 1 ? wd::ObjectListIterator(&list).currentObject() : nullptr;
 }
 
-void frames(int n) {
-  for (int i = 0; i < n; i++) {
-    wd::GameManager::getInstance().runFrame(nullptr);
+class Hello : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    wd::GameManager::getInstance().startUp();
+    ASSERT_EQ(setUpHello(), 0);
   }
-}
+  static void TearDownTestSuite() { wd::GameManager::getInstance().shutDown(); }
 
-TEST(Hello, ArrowsWalkWhileHeldTheStarScoresAndQEndsTheGame) {
-  wd::GameManager& game = wd::GameManager::getInstance();
-  game.startUp();
-  ASSERT_EQ(setUpHello(), 0);
+  void frames(int n) {
+    for (int i = 0; i < n; i++) {
+      wd::GameManager::getInstance().runFrame(nullptr);
+    }
+  }
+};
+
+TEST_F(Hello, ArrowsWalkWhileHeldAndQEndsTheGame) {
   wd::Object* p_hero = only("Hero");
-  wd::Object* p_star = only("Star");
-  auto* p_score = static_cast<wd::ViewObject*>(only("ViewObject"));
-  ASSERT_TRUE(p_hero && p_star && p_score);
+  ASSERT_NE(p_hero, nullptr);
   const wd::Vector start = p_hero->getPosition();
   play::press(sf::Keyboard::Right);
   frames(4);
@@ -40,25 +44,33 @@ TEST(Hello, ArrowsWalkWhileHeldTheStarScoresAndQEndsTheGame) {
   play::release(sf::Keyboard::Up);
   EXPECT_FLOAT_EQ(p_hero->getPosition().getY(), start.getY() - 1);
 
+  EXPECT_FALSE(wd::GameManager::getInstance().getGameOver());
+  play::press(sf::Keyboard::Q);
+  EXPECT_TRUE(wd::GameManager::getInstance().getGameOver());
+  wd::GameManager::getInstance().setGameOver(false);
+}
+
+TEST_F(Hello, WalkingIntoTheStarScoresAndMovesIt) {
+  wd::Object* p_hero = only("Hero");
+  wd::Object* p_star = only("Star");
+  auto* p_score = static_cast<wd::ViewObject*>(only("ViewObject"));
+  ASSERT_TRUE(p_hero && p_star && p_score);
   p_hero->setPosition(wd::Vector(50, 25));
   p_star->setPosition(wd::Vector(56, 25));
+
   wd::WorldManager::getInstance().draw();
   const sf::Image before = wd::DisplayManager::getInstance().captureFrame();
   play::saveScreenshot(before, "hello.png");
   EXPECT_GT(play::pixelsOver(before, p_hero, sf::Color::Yellow), 20);
   EXPECT_GT(play::pixelsOver(before, p_star, sf::Color::Cyan), 4);
   frames(1);
+
   play::press(sf::Keyboard::Right);
   frames(3);
-  play::release(sf::Keyboard::Right);
   EXPECT_EQ(p_score->getValue(), 1);
   EXPECT_GT(p_hero->getPosition().getX(), 52);  // the star never blocks
   EXPECT_NE(p_star->getPosition().getX(), 56);
-
-  EXPECT_FALSE(game.getGameOver());
-  play::press(sf::Keyboard::Q);
-  EXPECT_TRUE(game.getGameOver());
-  game.shutDown();
+  play::release(sf::Keyboard::Right);
 }
 
 }  // namespace
