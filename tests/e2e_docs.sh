@@ -1,29 +1,24 @@
 #!/usr/bin/env bash
-# Every code block of docs/guide.md marked "<!-- quoted from FILE -->" must
-# still stand verbatim in FILE, so that the guide follows the example it quotes.
+# Every code block of docs/guide.md marked "<!-- quoted from FILE -->" must still stand verbatim in
+# FILE, so that the guide follows the example it quotes.
 set -uo pipefail
 source_dir=${WD_SOURCE_DIR:?}
-guide=$source_dir/docs/guide.md
-blocks=0 failures=0
-file="" block="" in_block=0
+blocks=0 failures=0 file="" block="" in_block=0
 while IFS= read -r line || [ -n "$line" ]; do
-  if [ $in_block -eq 1 ]; then
-    if [ "$line" = '```' ]; then
-      in_block=0 blocks=$((blocks + 1))
-      if [[ "$(cat "$source_dir/$file")" != *"$block"* ]]; then
-        echo "FAIL: a block quoted from $file no longer matches it:"
-        printf '%s\n' "$block"
-        failures=$((failures + 1))
-      fi
-      file=""
-    else
-      block+=${block:+$'\n'}$line
+  if [ $in_block -eq 0 ]; then
+    [[ $line =~ ^'<!-- quoted from '(.+)' -->'$ ]] && file=${BASH_REMATCH[1]}
+    [ -n "$file" ] && [[ $line == '```'* ]] && in_block=1 block=""
+  elif [ "$line" != '```' ]; then
+    block+=${block:+$'\n'}$line
+  else
+    in_block=0 blocks=$((blocks + 1))
+    if [[ "$(cat "$source_dir/$file")" != *"$block"* ]]; then
+      echo "FAIL: a block quoted from $file no longer matches it:"
+      printf '%s\n' "$block"
+      failures=$((failures + 1))
     fi
-  elif [[ $line =~ ^'<!-- quoted from '(.+)' -->'$ ]]; then
-    file=${BASH_REMATCH[1]}
-  elif [ -n "$file" ] && [[ $line == '```'* ]]; then
-    in_block=1 block=""
+    file=""
   fi
-done <"$guide"
+done <"$source_dir/docs/guide.md"
 echo "$blocks quoted blocks checked"
 [ $blocks -gt 0 ] && [ $failures -eq 0 ]

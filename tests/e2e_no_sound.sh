@@ -16,12 +16,10 @@ fail() {
   head -c 1000 "$work/game.out" >&2; tail -c 1500 "$work/game.err" >&2; wd_log_tail "$work/wendrel.log" >&2
   exit 1
 }
-
 [ -x "$binary_dir/game/bunny-run" ] || fail "no game in $binary_dir/game (build the bunny-run target)"
 wd_start_xvfb "$work" || fail "no X server"
-cp -r "$binary_dir/game/wd-font.ttf" "$binary_dir/game/sprites" "$binary_dir/game/sounds" "$work/" && cd "$work" ||
-  fail "cannot fill the run folder"
-if wd_sanitized_build "$binary_dir"; then wd_collect_leaks "$work"; fi
+cp -r "$binary_dir"/game/{wd-font.ttf,sprites,sounds} "$work/" && cd "$work" || fail "cannot fill the run folder"
+! wd_sanitized_build "$binary_dir" || wd_collect_leaks "$work"
 env -u ALSOFT_DRIVERS -u ALSOFT_CONF -u ALSOFT_LOGLEVEL -u WD_AUDIO_DEBUG "$binary_dir/game/bunny-run" \
   >game.out 2>game.err &
 game_pid=$!

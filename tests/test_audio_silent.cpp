@@ -1,6 +1,5 @@
-// Everything the game does with audio where no audio device opens: it runs
-// on silently, says so once in the log, and keeps SFML's complaints there.
-
+// Everything the game does with audio where no audio device opens: it runs on silently, says so
+// once in the log, and keeps SFML's complaints there.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,7 +9,6 @@
 
 #include "DiagnosticLog.h"
 #include "ResourceManager.h"
-#include "audio_capture.h"
 #include "test_support.h"
 
 TEST(SilentAudio, LoadsLookupsTablesAndPlayCallsWorkWithoutADevice) {
@@ -40,9 +38,15 @@ TEST(SilentAudio, LoadsLookupsTablesAndPlayCallsWorkWithoutADevice) {
   EXPECT_EQ(nullptr, resources.getMusic("3"));
   EXPECT_EQ(0, resources.loadMusic("330.ogg", "3 again"));
   EXPECT_EQ(0, resources.unloadSound("0"));
+  EXPECT_EQ(-1, resources.unloadSound("0"));
+  EXPECT_EQ(-1, resources.loadSound("missing.ogg", "missing"));  // takes no slot
+  resources.shutDown();  // a stop and start keeps everything
+  EXPECT_EQ(0, resources.startUp());
   EXPECT_EQ("1", resources.getSound("1")->getLabel());
-  EXPECT_EQ(" Message: No audio device: sound is off\n"
-            " Message: Music Array Full Message: Sound Array Full",
+  EXPECT_EQ(0, resources.loadSound("440.wav", "last"));
+  EXPECT_EQ(-1, resources.loadSound("440.wav", "one too many"));
+  EXPECT_EQ(" Message: No audio device: sound is off\n Message: Music Array Full Message: Sound Array Full"
+            " Message: Unable To Load From File Message: Sound Array Full",
             wd_test::readLog());
 }
 

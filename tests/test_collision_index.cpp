@@ -1,7 +1,8 @@
-// The world's collision index against the walk over every object: seeded
-// random worlds run once with each search must hear exactly the same events.
+// The world's collision index against the walk over every object: seeded random worlds run once
+// with each search must hear exactly the same events.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -12,25 +13,32 @@
 #include "EventCollision.h"
 #include "EventOut.h"
 #include "Object.h"
-#include "ObjectListIterator.h"
 #include "WorldManager.h"
+#include "test_support.h"
 
 using wd::Box;
 using wd::Vector;
 
 namespace {
 
-// Exact text of a float, so that positions compare bit for bit.
-std::string exact(float f) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%a", static_cast<double>(f));
+// Exact text of a place, so that positions compare bit for bit.
+std::string exact(Vector v) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%a,%a", static_cast<double>(v.getX()), static_cast<double>(v.getY()));
   return text;
+}
+
+wd::WorldManager& world() { return wd::WorldManager::getInstance(); }
+
+bool inWorld(const wd::Object* p_o) {
+  const std::vector<wd::Object*> all = wd_test::contents(world().getAllObjects());
+  return std::find(all.begin(), all.end(), p_o) != all.end();
 }
 
 class Run;
 
-// An object that writes every event it hears into its run's journal and,
-// depending on its kind, stirs the world from its handler.
+// An object that writes every event it hears into its run's journal and, depending on its kind,
+// stirs the world from its handler.
 class Probe : public wd::Object {
  public:
   enum Kind { QUIET, TELEPORTER, SPAWNER, REMOVER, SELF_DELETER };
@@ -41,28 +49,29 @@ class Probe : public wd::Object {
   const Kind kind;
 };
 
+int nameOf(const wd::Object* p_o) { return static_cast<const Probe*>(p_o)->name; }
+
 // One seeded world, driven either through the index or through the walk.
 class Run {
  public:
   Run(unsigned seed, int object_count, int frames) : rng(seed), object_count(object_count), frames(frames) {}
 
   std::vector<std::string> play(bool indexed) {
-    wd::WorldManager& world = wd::WorldManager::getInstance();
-    world.shutDown();
-    world.startUp();
-    world.useCollisionIndex(indexed);
-    world.setBoundary(Box(Vector(0, 0), 400, 100));
+    world().shutDown();
+    world().startUp();
+    world().useCollisionIndex(indexed);
+    world().setBoundary(Box(Vector(0, 0), 400, 100));
     for (int i = 0; i < object_count; i++) {
       spawn(randomPlace());
     }
     for (int frame = 0; frame < frames; frame++) {
-      world.update();
+      world().update();
       stirBetweenFrames();
     }
-    world.useCollisionIndex(true);
+    world().useCollisionIndex(true);
     // Out of the world first, so that no destructor tells thousands of others.
     for (Probe* p_o : probes) {
-      world.removeObject(p_o);
+      world().removeObject(p_o);
     }
     for (Probe* p_o : probes) {
       delete p_o;
@@ -73,31 +82,20 @@ class Run {
   void note(std::string entry) { journal.push_back(std::move(entry)); }
 
   void react(Probe* p_o, const wd::EventCollision* p_c) {
-    wd::WorldManager& world = wd::WorldManager::getInstance();
-    switch (p_o->kind) {
-      case Probe::TELEPORTER:
-        p_o->setPosition(randomPlace());
-        break;
-      case Probe::SPAWNER:
-        if (spawned < 300) {
-          spawned++;
-          spawn(p_c->getPosition());
-        }
-        break;
-      case Probe::REMOVER:
-        world.markForRemoval(p_c->getObject1() == p_o ? p_c->getObject2() : p_c->getObject1());
-        break;
-      default:
-        break;
+    if (p_o->kind == Probe::TELEPORTER) {
+      p_o->setPosition(randomPlace());
+    } else if (p_o->kind == Probe::SPAWNER && spawned < 300) {
+      spawned++;
+      spawn(p_c->getPosition());
+    } else if (p_o->kind == Probe::REMOVER) {
+      world().markForRemoval(p_c->getObject1() == p_o ? p_c->getObject2() : p_c->getObject1());
     }
   }
 
-  // Deleting itself is safe on leaving the world: nothing touches the
-  // object after its out event.
+  // Deleting itself is safe on leaving the world: nothing touches the object after its out event.
   void leave(Probe* p_o) {
     if (p_o->kind == Probe::SELF_DELETER) {
-      probes[p_o->name] = nullptr;
-      delete p_o;
+      forget(p_o);
     }
   }
 
@@ -108,11 +106,8 @@ class Run {
   // Whole and half cells make touching edges common; the rest are arbitrary.
   float coordinate(float low, float high) {
     const float f = uniform(low, high);
-    switch (pick(3)) {
-      case 0: return std::floor(f);
-      case 1: return std::floor(f * 2) / 2;
-      default: return f;
-    }
+    const int kind = pick(3);
+    return kind == 0 ? std::floor(f) : kind == 1 ? std::floor(f * 2) / 2 : f;
   }
 
   Vector randomPlace() {
@@ -129,99 +124,74 @@ class Run {
       case 2: return Box(Vector(-150, -1), 300, 2);                  // huge
       case 3: return Box(Vector(0, 0), std::numeric_limits<float>::infinity(), 1);
       case 4: return Box(Vector(0, 0), std::numeric_limits<float>::quiet_NaN(), 1);
-      default:
-        return Box(Vector(-coordinate(0, 3), -coordinate(0, 3)), coordinate(0, 6), coordinate(0, 6));
+      default: return Box(Vector(-coordinate(0, 3), -coordinate(0, 3)), coordinate(0, 6), coordinate(0, 6));
     }
   }
 
   wd::Solidness randomSolidness() { return static_cast<wd::Solidness>(pick(3)); }
 
-  Vector randomVelocity() {
-    if (pick(2) == 0) {
-      return Vector();  // at rest
-    }
-    return Vector(coordinate(-2, 2), coordinate(-2, 2));
-  }
-
-  Probe* spawn(Vector where) {
+  void spawn(Vector where) {
     const Probe::Kind kinds[] = {Probe::QUIET,   Probe::QUIET,   Probe::QUIET,       Probe::TELEPORTER,
                                  Probe::SPAWNER, Probe::REMOVER, Probe::SELF_DELETER};
     auto* p_o = new Probe(*this, static_cast<int>(probes.size()), kinds[pick(7)]);
     probes.push_back(p_o);
     p_o->setBox(randomBox());
     p_o->setSolidness(randomSolidness());
-    p_o->setVelocity(randomVelocity());
+    p_o->setVelocity(pick(2) == 0 ? Vector() : Vector(coordinate(-2, 2), coordinate(-2, 2)));
     p_o->setPosition(where);
-    return p_o;
+  }
+
+  void forget(Probe* p_o) {
+    probes[p_o->name] = nullptr;
+    delete p_o;
   }
 
   Probe* randomLivingProbe() {
     for (int tries = 0; tries < 20; tries++) {
-      Probe* p_o = probes[pick(static_cast<int>(probes.size()))];
-      if (p_o != nullptr) {
+      if (Probe* p_o = probes[pick(static_cast<int>(probes.size()))]) {
         return p_o;
       }
     }
     return nullptr;
   }
 
-  static bool inWorld(const Probe* p_o) {
-    const wd::ObjectList all = wd::WorldManager::getInstance().getAllObjects();
-    for (wd::ObjectListIterator li(&all); !li.isDone(); li.next()) {
-      if (li.currentObject() == p_o) {
-        return true;
-      }
-    }
-    return false;
-  }
-
-  // Deletions, new boxes, solidness and places, repeated entries, and direct
-  // searches whose answers go into the journal.
+  // Deletions, new boxes, solidness and places, repeated entries, and direct searches whose
+  // answers go into the journal.
   void stirBetweenFrames() {
-    wd::WorldManager& world = wd::WorldManager::getInstance();
     for (int i = 0; i < object_count / 20; i++) {
       Probe* p_o = randomLivingProbe();
-      if (p_o == nullptr) {
-        continue;
-      }
-      switch (pick(6)) {
-        case 0:
-          if (inWorld(p_o)) {
-            probes[p_o->name] = nullptr;
-            delete p_o;
-          }
-          break;
-        case 1: p_o->setBox(randomBox()); break;
-        case 2: p_o->setSolidness(randomSolidness()); break;
-        case 3: p_o->setPosition(randomPlace()); break;
-        case 4: note(queryAt(p_o, pick(2) == 0 ? p_o->getPosition() : randomPlace())); break;
-        default:
-          if (!inWorld(p_o)) {
-            world.insertObject(p_o);  // taken out earlier: back in
-          }
-          break;
+      const int change = p_o == nullptr ? -1 : pick(6);
+      if (change == 0 && inWorld(p_o)) {
+        forget(p_o);
+      } else if (change == 1) {
+        p_o->setBox(randomBox());
+      } else if (change == 2) {
+        p_o->setSolidness(randomSolidness());
+      } else if (change == 3) {
+        p_o->setPosition(randomPlace());
+      } else if (change == 4) {
+        note(queryAt(p_o, pick(2) == 0 ? p_o->getPosition() : randomPlace()));
+      } else if (change == 5 && !inWorld(p_o)) {
+        world().insertObject(p_o);  // taken out earlier: back in
       }
     }
-    // An object that stands twice in the list is found twice; taking out its
-    // first entry leaves it last in the list.
+    // An object that stands twice in the list is found twice; taking out its first entry leaves
+    // it last in the list.
     for (int i = 0; i < 10; i++) {
       Probe* p_twice = randomLivingProbe();
       Probe* p_other = randomLivingProbe();
-      if (p_twice != nullptr && p_other != nullptr && inWorld(p_twice) &&
-          world.insertObject(p_twice) == 0) {
+      if (p_twice != nullptr && p_other != nullptr && inWorld(p_twice) && world().insertObject(p_twice) == 0) {
         note(queryAt(p_other, p_twice->getPosition()));
-        world.removeObject(p_twice);
+        world().removeObject(p_twice);
         note(queryAt(p_other, p_twice->getPosition()));
       }
     }
   }
 
-  // The answer of a direct search, as a journal entry.
   static std::string queryAt(const Probe* p_o, Vector where) {
-    const wd::ObjectList found = wd::WorldManager::getInstance().findCollisions(p_o, where);
     std::string entry = "query " + std::to_string(p_o->name) + ":";
-    for (wd::ObjectListIterator li(&found); !li.isDone(); li.next()) {
-      entry += " " + std::to_string(static_cast<Probe*>(li.currentObject())->name);
+    for (wd::Object* p_found : wd_test::contents(world().findCollisions(p_o, where))) {
+      entry += " " + std::to_string(nameOf(p_found));
     }
     return entry;
   }
@@ -236,33 +206,26 @@ class Run {
 
 int Probe::handleEvent(const wd::Event* p_e) {
   if (const auto* p_c = dynamic_cast<const wd::EventCollision*>(p_e)) {
-    run.note(std::to_string(name) + " hit " + std::to_string(static_cast<Probe*>(p_c->getObject1())->name) +
-             "->" + std::to_string(static_cast<Probe*>(p_c->getObject2())->name) + " at " +
-             exact(p_c->getPosition().getX()) + "," + exact(p_c->getPosition().getY()));
+    run.note(std::to_string(name) + " hit " + std::to_string(nameOf(p_c->getObject1())) + "->" +
+             std::to_string(nameOf(p_c->getObject2())) + " at " + exact(p_c->getPosition()));
     run.react(this, p_c);
   } else if (dynamic_cast<const wd::EventOut*>(p_e) != nullptr) {
-    run.note(std::to_string(name) + " out at " + exact(getPosition().getX()) + "," +
-             exact(getPosition().getY()));
+    run.note(std::to_string(name) + " out at " + exact(getPosition()));
     run.leave(this);
   }
   return 0;
 }
 
-// Both searches hear the same events in the same order; the journals are
-// also long and varied enough to have meant something.
+// Both searches hear the same events in the same order; the journals are also long and varied
+// enough to have meant something.
 void expectSameJournals(unsigned seed, int object_count, int frames) {
   const std::vector<std::string> walked = Run(seed, object_count, frames).play(false);
   const std::vector<std::string> indexed = Run(seed, object_count, frames).play(true);
-  std::size_t first_difference = 0;
-  while (first_difference < walked.size() && first_difference < indexed.size() &&
-         walked[first_difference] == indexed[first_difference]) {
-    first_difference++;
-  }
-  ASSERT_EQ(walked.size(), first_difference)
-      << "seed " << seed << ": entry " << first_difference << " of " << walked.size() << " is \""
-      << (first_difference < indexed.size() ? indexed[first_difference] : "nothing") << "\" instead of \""
-      << walked[first_difference] << "\"";
-  EXPECT_EQ(walked.size(), indexed.size()) << "seed " << seed;
+  const auto difference = std::mismatch(walked.begin(), walked.end(), indexed.begin(), indexed.end());
+  ASSERT_TRUE(difference.first == walked.end() && difference.second == indexed.end())
+      << "seed " << seed << ": entry " << difference.first - walked.begin() << " of " << walked.size()
+      << " is \"" << (difference.second == indexed.end() ? "nothing" : *difference.second)
+      << "\" instead of \"" << (difference.first == walked.end() ? "nothing" : *difference.first) << "\"";
   int collisions = 0, outs = 0, queries = 0;
   for (const std::string& entry : walked) {
     collisions += entry.find(" hit ") != std::string::npos;
@@ -280,41 +243,28 @@ TEST(CollisionIndex, RandomWorldsHearTheSameEventsAsTheFullWalk) {
   for (unsigned seed : {1u, 2u}) {
     expectSameJournals(seed, 2000, 4);
   }
+  expectSameJournals(7, wd::MAX_OBJECTS - 50, 1);  // spawning handlers run into the object limit
 }
 
-// Spawning handlers run into the 5000-object limit.
-TEST(CollisionIndex, AFullWorldHearsTheSameEventsAsTheFullWalk) { expectSameJournals(7, wd::MAX_OBJECTS - 50, 1); }
-
-// Marked objects leave together at the end of the update: each loses its
-// first entry only, objects marked outside the world or destroyed after
-// marking change nothing, and the index keeps up.
+// Marked objects leave together at the end of the update: each loses its first entry only,
+// objects marked outside the world or destroyed after marking change nothing, and the index
+// keeps up.
 TEST(CollisionIndex, MarkedObjectsLeaveByTheirFirstEntries) {
-  wd::WorldManager& world = wd::WorldManager::getInstance();
-  world.shutDown();
-  world.startUp();
-  auto* p_a = new wd::Object;
-  auto* p_b = new wd::Object;
-  auto* p_c = new wd::Object;
-  auto* p_gone = new wd::Object;
-  world.insertObject(p_a);  // the world: a b c gone a
+  world().shutDown();
+  world().startUp();
+  auto *p_a = new wd::Object, *p_b = new wd::Object, *p_c = new wd::Object, *p_gone = new wd::Object;
+  world().insertObject(p_a);  // the world: a b c gone a
   wd::Object outsider;
-  world.removeObject(&outsider);
+  world().removeObject(&outsider);
   for (wd::Object* p_o : {p_c, &outsider, p_a, p_gone}) {
-    world.markForRemoval(p_o);
+    world().markForRemoval(p_o);
   }
   delete p_gone;
-  world.update();
-  const wd::ObjectList all = world.getAllObjects();
-  const wd::ObjectList found = world.findCollisions(&outsider, Vector(0, 0));
-  std::vector<wd::Object*> left, hit;
-  for (wd::ObjectListIterator li(&all); !li.isDone(); li.next()) {
-    left.push_back(li.currentObject());
-  }
-  for (wd::ObjectListIterator li(&found); !li.isDone(); li.next()) {
-    hit.push_back(li.currentObject());
-  }
+  world().update();
+  const std::vector<wd::Object*> left = wd_test::contents(world().getAllObjects());
   EXPECT_EQ((std::vector<wd::Object*>{p_b, p_a}), left);
-  EXPECT_EQ(left, hit);  // all at (0, 0), in the new order
-  world.shutDown();
+  // All at (0, 0), found in the new order.
+  EXPECT_EQ(left, wd_test::contents(world().findCollisions(&outsider, Vector(0, 0))));
+  world().shutDown();
   delete p_c;
 }

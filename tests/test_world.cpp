@@ -1,30 +1,45 @@
-// Object lists, objects and the world manager: lifetime, update, collisions,
-// the boundary and the view.
+// The log, frame pacing, geometry, events, object lists, objects and the world manager: lifetime,
+// update, collisions, the boundary and the view.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "Clock.h"
 #include "EventCollision.h"
+#include "EventOut.h"
+#include "EventStep.h"
+#include "EventView.h"
+#include "FramePacer.h"
+#include "LogManager.h"
 #include "Object.h"
 #include "ObjectListIterator.h"
 #include "WorldManager.h"
+#include "platform.h"
+#include "test_support.h"
+#include "utility.h"
 
 using wd::Box;
 using wd::Object;
 using wd::ObjectList;
 using wd::Vector;
+using wd_test::contents;
+using Objects = std::vector<Object*>;
+using Strings = std::vector<std::string>;
+using XY = std::pair<float, float>;
 
 namespace {
 
-std::vector<std::string> journal;
+XY xy(Vector v) { return {v.getX(), v.getY()}; }
+
+Strings journal;
 
 // An object of one cell that notes every event it hears.
 class Recorder : public Object {
  public:
-  explicit Recorder(std::string name, float x = 0, wd::Solidness solidness = wd::HARD)
-      : name(std::move(name)) {
+  explicit Recorder(std::string name, float x = 0, wd::Solidness solidness = wd::HARD) : name(std::move(name)) {
     setPosition(Vector(x, 10));
     setSolidness(solidness);
     setBox(Box(Vector(0, 0), 1, 1));
@@ -39,21 +54,10 @@ class Recorder : public Object {
     journal.push_back(entry);
     return 0;
   }
-  int draw() override {
-    draws++;
-    return 0;
-  }
+  int draw() override { return ++draws; }
   std::string name;
   int draws = 0;
 };
-
-std::vector<Object*> contents(const ObjectList& list) {
-  std::vector<Object*> objects;
-  for (wd::ObjectListIterator li(&list); !li.isDone(); li.next()) {
-    objects.push_back(li.currentObject());
-  }
-  return objects;
-}
 
 Object* fake(int n) { return reinterpret_cast<Object*>(static_cast<std::intptr_t>(16 * n)); }
 
@@ -67,10 +71,120 @@ class World : public ::testing::Test {
     world.setFollowedObject(nullptr);
     journal.clear();
   }
+  float viewX() const { return world.getView().getCorner().getX(); }
   wd::WorldManager& world = wd::WorldManager::getInstance();
 };
 
 }  // namespace
+
+// Messages get the prefix and no line end of their own; a restart empties the file.
+TEST(LogManager, WritesPrefixAndFormattedTextOrReturnsMinusOneWithoutAFile) {
+  wd_test::writeFile(wd::LOG_FILE_NAME, "an earlier run\n");
+  wd::LogManager& log = wd::LogManager::getInstance();
+  ASSERT_EQ(0, log.startUp());
+  EXPECT_EQ("Manager", log.getType());
+  EXPECT_EQ(12, log.writeMessage("a\n"));
+  EXPECT_EQ(11, log.writeMessage("b"));
+  EXPECT_EQ(18, log.writeMessage("%s%d\n", "abcdef", 7));
+  log.shutDown();
+  EXPECT_FALSE(log.isStarted());
+  EXPECT_EQ(-1, log.writeMessage("lost\n"));
+  EXPECT_EQ(" Message: a\n Message: b Message: abcdef7\n", wd_test::readFile(wd::LOG_FILE_NAME));
+  // A folder in place of the file cannot be opened for writing.
+  std::filesystem::remove(wd::LOG_FILE_NAME);
+  ASSERT_TRUE(std::filesystem::create_directory(wd::LOG_FILE_NAME));
+  EXPECT_EQ(-1, log.startUp());
+  EXPECT_FALSE(log.isStarted());
+  EXPECT_EQ(-1, log.writeMessage("nowhere\n"));
+  std::filesystem::remove(wd::LOG_FILE_NAME);
+}
+
+TEST(FramePacing, SleepsTheRestOfTheFrameCorrectedByTheLastOversleep) {
+  EXPECT_EQ(23, wd::frameSleepTime(33, 10, 0));
+  EXPECT_EQ(2, wd::nextAdjustTime(25, 23));  // that sleep took 25 ms
+  EXPECT_EQ(21, wd::frameSleepTime(33, 10, 2));
+  const std::int64_t overrun = wd::frameSleepTime(33, 40, 0);  // no sleep
+  EXPECT_LE(overrun, 0);
+  EXPECT_EQ(7, wd::nextAdjustTime(0, overrun));
+  EXPECT_EQ(0, wd::nextAdjustTime(20, 23));
+  EXPECT_EQ(33, wd::frameSleepTime(33, -100000, 0));  // never longer than a frame
+  // Ten paced frames take ten frame times; one that overran by 7 ms is made up for by the next.
+  wd::FramePacer pacer(33);
+  wd::Clock total;
+  for (int frame = 0; frame < 11; frame++) {
+    pacer.startFrame();
+    wd::platform::sleepMilliseconds(frame < 10 ? 5 : 40);
+    pacer.endFrame();
+  }
+  EXPECT_GE(total.elapsed(), 320 + 40);
+  EXPECT_LE(total.elapsed(), 380 + 40);
+  EXPECT_GE(pacer.getAdjustTime(), 7);
+  total.mark();
+  EXPECT_LE(total.elapsed(), 5);
+}
+
+TEST(Geometry, VectorsBoxesAndConversions) {
+  Vector v(3, 4);
+  EXPECT_FLOAT_EQ(5.0f, v.getMagnitude());
+  v.normalize();
+  EXPECT_FLOAT_EQ(0.6f, v.getX());
+  EXPECT_FLOAT_EQ(0.8f, v.getY());
+  Vector zero;
+  zero.normalize();
+  EXPECT_EQ(XY(0, 0), xy(zero));
+  EXPECT_EQ(XY(11, 22), xy(Vector(1, 2) + Vector(10, 20)));
+  EXPECT_TRUE(wd::positionsNear(Vector(3, 3), Vector(4, 4)));
+  EXPECT_FALSE(wd::positionsNear(Vector(3, 3), Vector(5, 3)));
+  EXPECT_TRUE(wd::positionsNear(Vector(-2, 0), Vector(2, 0)));
+  EXPECT_EQ("-10", wd::toString(-10));
+  // Back to the world adds the boundary's corner, not the view's.
+  wd::WorldManager& world = wd::WorldManager::getInstance();
+  world.startUp();
+  world.setBoundary(Box(Vector(7, -2), 200, 50));
+  world.setView(Box(Vector(20, 1), 100, 50));
+  EXPECT_EQ(XY(5, 2), xy(wd::toViewPosition(Vector(25, 3))));
+  EXPECT_EQ(XY(32, 1), xy(wd::toWorldPosition(Vector(25, 3))));
+  Object o;
+  o.setPosition(Vector(10, 5));
+  o.setBox(Box(Vector(-1, -2), 3, 4));
+  EXPECT_EQ(XY(9, 3), xy(wd::worldBoxOf(&o).getCorner()));
+  EXPECT_EQ(XY(3, 4), XY(wd::worldBoxOf(&o).getHorizontal(), wd::worldBoxOf(&o).getVertical()));
+  EXPECT_EQ(XY(-1, -2), xy(wd::worldBoxOf(&o, Vector(0, 0)).getCorner()));
+}
+
+TEST(Geometry, BoxesOverlapIncludingEdgesWhicheverComesFirst) {
+  const Box unit(Vector(0, 0), 1, 1);
+  const struct {
+    Box other;
+    bool overlaps;
+  } cases[] = {{Box(Vector(1, 1), 1, 1), true},     {Box(Vector(1.5f, 0), 1, 1), false},
+               {Box(Vector(-5, -5), 20, 20), true}, {Box(Vector(0, 2), 1, 1), false},
+               {Box(Vector(1, 0), 0, 0), true},     {Box(Vector(0.5f, 1.1f), 0, 0), false},
+               {Box(Vector(0, -3), 3, 2), false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.overlaps, wd::boxesOverlap(unit, c.other));
+    EXPECT_EQ(c.overlaps, wd::boxesOverlap(c.other, unit));
+  }
+  EXPECT_TRUE(wd::boxesOverlap(Box(Vector(2, 2), 0, 0), Box(Vector(2, 2), 0, 0)));
+  EXPECT_FALSE(wd::boxesOverlap(Box(Vector(2, 2), 0, 0), Box(Vector(2, 2.5f), 0, 0)));
+}
+
+// A broadcast reaches every object of the world, handled or not, and carries its type string.
+TEST(Events, BroadcastVisitsEveryObjectOfTheWorldAndCountsThem) {
+  wd::WorldManager& world = wd::WorldManager::getInstance();
+  world.startUp();
+  EXPECT_EQ(0, world.broadcastEvent(nullptr));  // no handler may run
+  Recorder a("a"), b("b");
+  Object plain;
+  journal.clear();
+  const wd::EventStep step;
+  EXPECT_EQ(3, wd::LogManager::getInstance().broadcastEvent(&step));
+  EXPECT_EQ((Strings{"a:wd::step", "b:wd::step"}), journal);
+  EXPECT_EQ("wd::undefined", wd::Event().getType());
+  EXPECT_EQ("OUT_EVENT", wd::EventOut().getType());
+  EXPECT_EQ("VIEW_EVENT", wd::EventView("Points", 10, true).getType());
+  EXPECT_EQ("COLLISION_EVENT", wd::EventCollision(nullptr, nullptr, Vector()).getType());
+}
 
 TEST(ObjectListTest, RemovesTheFirstCopyInOrderAndRefusesWhenFull) {
   auto list = std::make_unique<ObjectList>();
@@ -80,9 +194,9 @@ TEST(ObjectListTest, RemovesTheFirstCopyInOrderAndRefusesWhenFull) {
   EXPECT_EQ(0, list->remove(fake(2)));
   EXPECT_EQ(-1, list->remove(fake(2)));
   EXPECT_EQ(0, list->remove(fake(1)));
-  EXPECT_EQ((std::vector<Object*>{fake(3), fake(1)}), contents(*list));
+  EXPECT_EQ((Objects{fake(3), fake(1)}), contents(*list));
   EXPECT_EQ(0, list->remove(fake(1)));  // the last entry
-  EXPECT_EQ((std::vector<Object*>{fake(3)}), contents(*list));
+  EXPECT_EQ((Objects{fake(3)}), contents(*list));
   list->clear();
   EXPECT_TRUE(list->isEmpty());
   for (int i = 0; i < wd::MAX_OBJECTS; i++) {
@@ -104,14 +218,12 @@ TEST(ObjectListTest, IteratorWalksTheListAsItStandsAtEachStep) {
     list.insert(fake(n));
   }
   // Removing the current entry moves the next into its place: it is skipped.
-  std::vector<Object*> seen;
+  Objects seen;
   for (wd::ObjectListIterator li(&list); !li.isDone(); li.next()) {
     seen.push_back(li.currentObject());
-    if (li.currentObject() == fake(1)) {
-      list.remove(fake(1));
-    }
+    list.remove(fake(1));
   }
-  EXPECT_EQ((std::vector<Object*>{fake(1), fake(3)}), seen);
+  EXPECT_EQ((Objects{fake(1), fake(3)}), seen);
   // A list that shrinks by two under the walk ends it instead of reading past it.
   list.insert(fake(4));
   wd::ObjectListIterator li(&list);
@@ -123,17 +235,33 @@ TEST(ObjectListTest, IteratorWalksTheListAsItStandsAtEachStep) {
   EXPECT_EQ(nullptr, li.currentObject());
 }
 
+// Ids are never reused; start-up empties the list and shut-down deletes what is in it.
 TEST_F(World, ObjectsJoinWhenBuiltAndLeaveWhenDestroyed) {
   auto* p_first = new Object;
+  const int first_id = p_first->getId();
   auto* p_second = new Object;
-  EXPECT_EQ(p_first->getId() + 1, p_second->getId());
   delete p_first;
-  EXPECT_EQ((std::vector<Object*>{p_second}), contents(world.getAllObjects()));
-  auto* p_third = new Object;  // ids are never reused
-  EXPECT_EQ(p_second->getId() + 1, p_third->getId());
+  auto* p_third = new Object;
+  EXPECT_EQ(first_id + 2, p_third->getId());
   p_third->setType("Bunny");
-  EXPECT_EQ((std::vector<Object*>{p_second}), contents(world.objectsWithType("Object")));
+  EXPECT_EQ((Objects{p_second, p_third}), contents(world.getAllObjects()));
+  EXPECT_EQ((Objects{p_second}), contents(world.objectsWithType("Object")));
   EXPECT_EQ(0, world.objectsWithType("bunny").getCount());
+  world.startUp();
+  EXPECT_TRUE(world.getAllObjects().isEmpty());
+  new Recorder("a");
+  new Recorder("b");
+  auto* p_taken_out = new Recorder("taken out");
+  world.markForRemoval(p_taken_out);
+  world.update();
+  journal.clear();
+  world.shutDown();
+  EXPECT_TRUE(world.getAllObjects().isEmpty());
+  // a's destruction tells b; the object taken out hears nothing and survives.
+  EXPECT_EQ((Strings{"b:VIEW_EVENT"}), journal);
+  delete p_taken_out;
+  delete p_second;
+  delete p_third;
 }
 
 TEST_F(World, UpdateMovesEveryObjectThenTakesOutTheMarkedOnes) {
@@ -146,17 +274,17 @@ TEST_F(World, UpdateMovesEveryObjectThenTakesOutTheMarkedOnes) {
   world.update();
   EXPECT_FLOAT_EQ(7.0f, p_moving->getPosition().getX());
   EXPECT_FLOAT_EQ(11.0f, p_moving->getPosition().getY());
-  EXPECT_EQ((std::vector<Object*>{p_moving}), contents(world.getAllObjects()));
+  EXPECT_EQ((Objects{p_moving}), contents(world.getAllObjects()));
   // The update emptied the removal list: put back, the object stays until it is marked anew.
   world.insertObject(p_marked);
   world.update();
-  EXPECT_EQ((std::vector<Object*>{p_moving, p_marked}), contents(world.getAllObjects()));
+  EXPECT_EQ((Objects{p_moving, p_marked}), contents(world.getAllObjects()));
   EXPECT_EQ(-1, world.markForRemoval(p_marked));
   delete p_marked;  // taken out of the world, not deleted
 }
 
-// Objects built one after another in the same storage get the same address,
-// as a later allocation may after a delete.
+// Objects built one after another in the same storage get the same address, as a later
+// allocation may after a delete.
 TEST_F(World, ADestroyedObjectIsNeitherRemovedNorFollowedInItsSuccessorsPlace) {
   alignas(Object) unsigned char slot[sizeof(Object)];
   Object* p_old = new (slot) Object;
@@ -166,28 +294,10 @@ TEST_F(World, ADestroyedObjectIsNeitherRemovedNorFollowedInItsSuccessorsPlace) {
   p_old->~Object();
   Object* p_new = new (slot) Object;
   world.moveObject(p_new, Vector(180, 10));
-  EXPECT_EQ(70.0f, world.getView().getCorner().getX());
+  EXPECT_EQ(70.0f, viewX());
   world.update();
-  EXPECT_EQ((std::vector<Object*>{p_new}), contents(world.getAllObjects()));
+  EXPECT_EQ((Objects{p_new}), contents(world.getAllObjects()));
   p_new->~Object();
-}
-
-TEST_F(World, StartUpEmptiesTheListAndShutDownDeletesWhatIsInIt) {
-  auto* p_orphan = new Recorder("orphan");
-  world.startUp();
-  EXPECT_TRUE(world.getAllObjects().isEmpty());
-  new Recorder("a");
-  new Recorder("b");
-  auto* p_taken_out = new Recorder("taken out");
-  world.markForRemoval(p_taken_out);
-  world.update();
-  journal.clear();
-  world.shutDown();
-  EXPECT_TRUE(world.getAllObjects().isEmpty());
-  // a's destruction tells b; the object taken out hears nothing and survives.
-  EXPECT_EQ((std::vector<std::string>{"b:VIEW_EVENT"}), journal);
-  delete p_taken_out;
-  delete p_orphan;
 }
 
 // Only hard meets hard blocks, after every object in the way heard of it; intangible ones meet nothing.
@@ -203,10 +313,9 @@ TEST_F(World, CollisionsAreHeardByBothAndOnlyHardOnHardBlocks) {
   EXPECT_EQ(0, world.moveObject(p_soft, Vector(42, 10)));
   EXPECT_EQ(0, world.moveObject(p_ghost, Vector(42, 10)));
   EXPECT_EQ(42.0f, p_soft->getPosition().getX());
-  EXPECT_EQ((std::vector<std::string>{
-                "m:COLLISION_EVENT m->hard at 11", "hard:COLLISION_EVENT m->hard at 11",
-                "m:COLLISION_EVENT m->soft at 11", "soft:COLLISION_EVENT m->soft at 11",
-                "s:COLLISION_EVENT s->hard wall at 42", "hard wall:COLLISION_EVENT s->hard wall at 42"}),
+  EXPECT_EQ((Strings{"m:COLLISION_EVENT m->hard at 11", "hard:COLLISION_EVENT m->hard at 11",
+                     "m:COLLISION_EVENT m->soft at 11", "soft:COLLISION_EVENT m->soft at 11",
+                     "s:COLLISION_EVENT s->hard wall at 42", "hard wall:COLLISION_EVENT s->hard wall at 42"}),
             journal);
   EXPECT_EQ(2, world.findCollisions(p_mover, Vector(42, 10)).getCount());  // the ghost is in no one's way
 }
@@ -220,41 +329,35 @@ TEST_F(World, LeavingTheWorldSendsOneOutEventPerExit) {
   EXPECT_EQ(0, world.moveObject(p_o, Vector(230, 10)));
   world.moveObject(p_o, Vector(150, 10));
   EXPECT_EQ(-1, world.moveObject(p_o, Vector(-5, 10)));
-  EXPECT_EQ((std::vector<std::string>{"o:OUT_EVENT", "o:OUT_EVENT"}), journal);
+  EXPECT_EQ((Strings{"o:OUT_EVENT", "o:OUT_EVENT"}), journal);
 }
 
-TEST_F(World, ViewIsCentredOnAPositionAndClampedToTheBoundary) {
-  const float cases[][2] = {{120, 70}, {180, 100}, {20, 0}, {49.5f, 0}};
-  for (const auto& c : cases) {
-    world.setViewPosition(Vector(c[0], 10));
-    EXPECT_EQ(c[1], world.getView().getCorner().getX());
-    EXPECT_EQ(0.0f, world.getView().getCorner().getY());
+TEST_F(World, ViewIsCentredOnAPositionClampedToTheBoundaryAndFollowsItsObject) {
+  for (const XY& c : {XY(120, 70), XY(180, 100), XY(20, 0), XY(49.5f, 0)}) {
+    world.setViewPosition(Vector(c.first, 10));
+    EXPECT_EQ(XY(c.second, 0), xy(world.getView().getCorner()));
   }
-  world.setBoundary(Box(Vector(0, 0), 80, 50));  // narrower than the view
-  world.setViewPosition(Vector(31, 10));
-  EXPECT_EQ(20.0f, world.getView().getCorner().getX());
-  world.setViewPosition(Vector(30, 10));
-  EXPECT_EQ(0.0f, world.getView().getCorner().getX());
-}
-
-TEST_F(World, TheFollowedObjectDragsTheViewAlong) {
   auto* p_leader = new Object;
   Recorder stranger("stranger");
   world.removeObject(&stranger);
   ASSERT_EQ(0, world.setFollowedObject(p_leader));
   EXPECT_EQ(-1, world.setFollowedObject(&stranger));  // keeps the leader
   world.moveObject(p_leader, Vector(130, 10));
-  EXPECT_EQ(80.0f, world.getView().getCorner().getX());
+  EXPECT_EQ(80.0f, viewX());
   EXPECT_EQ(0, world.setFollowedObject(nullptr));
   world.moveObject(p_leader, Vector(150, 10));
-  EXPECT_EQ(80.0f, world.getView().getCorner().getX());
+  EXPECT_EQ(80.0f, viewX());
+  world.setBoundary(Box(Vector(0, 0), 80, 50));  // narrower than the view
+  world.setViewPosition(Vector(31, 10));
+  EXPECT_EQ(20.0f, viewX());
+  world.setViewPosition(Vector(30, 10));
+  EXPECT_EQ(0.0f, viewX());
 }
 
 TEST_F(World, DrawsAltitudesZeroToThreeThatMeetTheView) {
   const struct {
     float left;
-    int altitude;
-    int draws;
+    int altitude, draws;
   } cases[] = {{100, 2, 1}, {101, 2, 0}, {10, 0, 1}, {10, 3, 1}, {10, 4, 0}, {10, -1, 0}};
   std::vector<Recorder*> objects;
   for (const auto& c : cases) {

@@ -1,6 +1,5 @@
-// A one-file game built against the engine from outside its tree: it draws a
-// green sprite, captures the frame and exits 0 only when the sprite's cells,
-// and no others, hold green pixels.
+// A one-file game built against the engine from outside its tree: it draws a green sprite,
+// captures the frame and exits 0 only when the sprite's cells, and no others, hold green pixels.
 #include <cstdio>
 #include <fstream>
 
@@ -11,9 +10,8 @@
 #include <wendrel/WorldManager.h>
 
 int main() {
-  std::ofstream("block-spr.txt") << "<HEADER>\nframes 1\nwidth 2\nheight 1\ncolor green\n"
-                                    "slowdown 0\n</HEADER>\n<BODY>\n##\nend\n</BODY>\n"
-                                    "<FOOTER>\nversion 1\n</FOOTER>\n";
+  std::ofstream("block-spr.txt") << "<HEADER>\nframes 1\nwidth 2\nheight 1\ncolor green\nslowdown 0\n"
+                                    "</HEADER>\n<BODY>\n##\nend\n</BODY>\n<FOOTER>\nversion 1\n</FOOTER>\n";
   wd::GameManager& game = wd::GameManager::getInstance();
   game.startUp();
   if (wd::DisplayManager::getInstance().getWindow() == nullptr ||
@@ -26,15 +24,13 @@ int main() {
   p_block->setPosition(wd::Vector(50, 25));  // cells 49 and 50 of row 25
   wd::WorldManager::getInstance().draw();
   const sf::Image frame = wd::DisplayManager::getInstance().captureFrame();
-
-  int on_sprite = 0;
-  int elsewhere = 0;
+  int on_sprite = 0, elsewhere = 0;
   for (unsigned y = 0; y < frame.getSize().y; y++) {
     for (unsigned x = 0; x < frame.getSize().x; x++) {
+      // Glyphs reach a little beyond their cells.
+      const bool inside = x >= 48 * wd::cellWidth() && x < 52 * wd::cellWidth() &&
+                          y >= 24 * wd::cellHeight() && y < 28 * wd::cellHeight();
       if (frame.getPixel(x, y) == sf::Color::Green) {
-        // Glyphs reach a little beyond their cells.
-        const bool inside = x >= 48 * wd::cellWidth() && x < 52 * wd::cellWidth() &&
-                            y >= 24 * wd::cellHeight() && y < 28 * wd::cellHeight();
         (inside ? on_sprite : elsewhere)++;
       }
     }

@@ -1,8 +1,6 @@
 # shellcheck shell=bash disable=SC2034  # sets variables for its callers
 # Helpers for runs of the real game, sourced by tests/e2e_*.sh and tools/soak.sh; each fails through its exit status.
-
-# The game draws a 100 x 50 grid into a 1024 x 900 window.
-WD_CELL_WIDTH=10.24
+WD_CELL_WIDTH=10.24  # a 100 x 50 grid in a 1024 x 900 window
 WD_CELL_HEIGHT=18
 
 # A private server keeps the keys away from any desktop and the whole window on screen (off-screen parts
@@ -20,12 +18,10 @@ wd_start_xvfb() {
   DISPLAY=":$(tr -d '[:space:]' <"$file")" && export DISPLAY
   unset XAUTHORITY
 }
-
 wd_stop_xvfb() {
   [ -z "${WD_XVFB_PID:-}" ] || { kill "$WD_XVFB_PID"; wait "$WD_XVFB_PID"; } 2>/dev/null
   WD_XVFB_PID=
 }
-
 # Fills run folder $2 from the build's game folder $1 and records OpenAL's output in $2/audio.wav.
 wd_prepare_run_folder() {
   cp -r "$1/wd-font.ttf" "$1/sprites" "$1/sounds" "$2/" || return 1
@@ -33,7 +29,6 @@ wd_prepare_run_folder() {
   export ALSOFT_CONF="$2/alsoft.conf"
   unset ALSOFT_DRIVERS
 }
-
 # Prints the game window's id once it is mapped, moved into view and focused: a bare server has no window
 # manager to do either, and --sync waits for ever when nothing needs to change, hence the plain retries.
 wd_find_window() {
@@ -44,13 +39,10 @@ wd_find_window() {
     { timeout 5 xdotool windowfocus --sync "$wid" || timeout 5 xdotool windowfocus "$wid"; } >/dev/null 2>&1 &&
     echo "$wid"
 }
-
 # One stroke of X key $1 to the focused window.
 wd_key() { timeout 5 xdotool keydown "$1" && sleep 0.1 && timeout 5 xdotool keyup "$1"; }
-
 # Reads window $1 back from the X server into PNG $2, optionally only the area $3 (WxH+X+Y).
 wd_shot() { import -window "$1" ${3:+-crop "$3" +repage} "$2" 2>/dev/null; }
-
 # Prints how many pixels of image $1 (optionally within area $3) are of class $2: one of the game's
 # colours yellow, white, cyan, green, red at or near full brightness, or lit (clearly not black).
 wd_count() {
@@ -63,13 +55,11 @@ wd_count() {
     c == "lit" && $1 + $2 + $3 >= 90 { n++ }
     END { print n + 0 }'
 }
-
 # Prints the pixel area WxH+X+Y of grid columns [$1, $2) and rows [$3, $4).
 wd_cells() {
   awk -v c0="$1" -v c1="$2" -v r0="$3" -v r1="$4" -v cw="$WD_CELL_WIDTH" -v ch="$WD_CELL_HEIGHT" 'BEGIN {
     x = int(c0 * cw); y = int(r0 * ch); printf "%dx%d+%d+%d\n", int(c1 * cw) - x, int(r1 * ch) - y, x, y }'
 }
-
 # Waits up to $2 s for background job $1 of this very shell (no subshell) and leaves its exit code in
 # WD_EXIT_STATUS; fails while it still runs.
 wd_wait_exit() {
@@ -81,13 +71,10 @@ wd_wait_exit() {
   WD_EXIT_STATUS=0
   wait "$1" || WD_EXIT_STATUS=$?
 }
-
 wd_sanitized_build() { grep -q '^WD_SANITIZE:BOOL=ON' "$1/CMakeCache.txt" 2>/dev/null; }
-
 # The GL driver is unloaded before LeakSanitizer reports, so its leaks escape the suppression list:
 # reports go to files in $1 instead of failing the game, and wd_check_leaks sorts them.
 wd_collect_leaks() { export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}exitcode=0:log_path=$1/sanitizer"; }
-
 # Fails, printing them, when the sanitizer reports in $1 name the source tree $2 or hold an ASan error.
 wd_check_leaks() {
   local reports=("$1"/sanitizer.*)
@@ -98,10 +85,8 @@ wd_check_leaks() {
   fi
   echo "note: $(cat "${reports[@]}" | grep -c 'leak of') leak reports from libraries outside the source tree only (tolerated)"
 }
-
 # Prints the RMS amplitude (0 to 1) of wave file $1.
 wd_audio_rms() { sox "$1" -n stat 2>&1 | awk -F: '/^RMS[ \t]+amplitude/ { gsub(/ /, "", $2); print $2 }'; }
-
 # Prints the last $2 (1500) bytes of log $1, whose messages need not end in a newline.
 wd_log_tail() {
   [ -f "$1" ] && tail -c "${2:-1500}" "$1" | tr -c '[:print:]\n\t' '?'

@@ -1,8 +1,8 @@
+// The reference picture: one sf::RectangleShape and one sf::Text per character, straight into the
+// window. Header-only, for the benchmark too.
 #ifndef WD_NAIVE_DISPLAY_H
 #define WD_NAIVE_DISPLAY_H
 
-// The reference picture: one sf::RectangleShape and one sf::Text per
-// character, straight into the window. Header-only, for the benchmark too.
 #include <algorithm>
 #include <cstdlib>
 
@@ -23,9 +23,8 @@ struct NaiveDisplay {
 
   // One character at a cell position in the view.
   void drawCharacter(float x, float y, char ch, int color) {
-    static const sf::Color COLORS[] = {sf::Color::Black, sf::Color::Red,    sf::Color::Green,
-                                       sf::Color::Yellow, sf::Color::Blue,  sf::Color::Magenta,
-                                       sf::Color::Cyan,  sf::Color::White};
+    static const sf::Color COLORS[] = {sf::Color::Black, sf::Color::Red,     sf::Color::Green, sf::Color::Yellow,
+                                       sf::Color::Blue,  sf::Color::Magenta, sf::Color::Cyan,  sf::Color::White};
     const sf::Vector2f pixel(x * WIDTH, y * HEIGHT);
     background.setPosition(pixel.x - WIDTH / 10, pixel.y + HEIGHT / 5);
     p_window->draw(background);
@@ -52,8 +51,7 @@ struct Difference {
 inline Difference compareImages(const sf::Image& a, const sf::Image& b) {
   Difference difference{a.getSize() == b.getSize() ? 0 : -1, 0, 0};
   const sf::Uint8 *p_a = a.getPixelsPtr(), *p_b = b.getPixelsPtr();
-  for (std::size_t i = 0; difference.pixels >= 0 && i < 4u * a.getSize().x * a.getSize().y;
-       i += 4) {
+  for (std::size_t i = 0; difference.pixels >= 0 && i < 4u * a.getSize().x * a.getSize().y; i += 4) {
     const int level = std::max({std::abs(p_a[i] - p_b[i]), std::abs(p_a[i + 1] - p_b[i + 1]),
                                 std::abs(p_a[i + 2] - p_b[i + 2])});
     difference.pixels += level > 0 ? 1 : 0;

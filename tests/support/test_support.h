@@ -2,6 +2,9 @@
 #define WD_TEST_SUPPORT_H
 
 #include <string>
+#include <vector>
+
+#include "ObjectList.h"
 
 namespace wd_test {
 
@@ -11,18 +14,26 @@ std::string readFile(const std::string& path);
 // Writes text to a file, creating folders on the way.
 void writeFile(const std::string& path, const std::string& text);
 
-// The log written so far, as "wendrel.log" holds it (see restartLog).
+// The log written since restartLog, which restarts it with flushing on.
 std::string readLog();
-
-// Restarts the log manager with flushing on, so that the log file holds
-// exactly what is written from now on.
 void restartLog();
 
 // True when an X server answers on $DISPLAY.
 bool displayAvailable();
 
-// The source tree (from WD_SOURCE_DIR, set by the test runner), for assets.
-std::string sourceDir();
+// The objects of a list, in its order.
+std::vector<wd::Object*> contents(const wd::ObjectList& list);
+
+// Sends OpenAL Soft's mix to its wave backend, which writes it in real time to wave_path as 16-bit
+// stereo at 44100 Hz, or with no wave_path leaves it no backend that can open. Call first thing in
+// main: the library reads its configuration once.
+void configureAudio(const std::string& wave_path);
+
+// Writes a sine tone through SFML's encoders, which need no audio device.
+void writeTone(const std::string& path, double hz, double seconds);
+
+// The left channel of the recording once it holds frame_count frames (or 10 s on).
+std::vector<short> recordedLeft(const std::string& wave_path, long frame_count = 0);
 
 }  // namespace wd_test
 
