@@ -12,8 +12,7 @@ trap '[ -z "$game_pid" ] || { kill "$game_pid"; wait "$game_pid"; } 2>/dev/null;
 fail() {
   echo "FAIL: $*" >&2
   echo "--- run folder (kept): $work, pictures:" "$(cd "$work/shots" && echo ./*.png)" >&2
-  echo "--- game's standard output:" >&2; head -c 1000 "$work/game.out" >&2 2>/dev/null
-  echo "--- game's error output (end):" >&2; tail -c 1500 "$work/game.err" >&2 2>/dev/null
+  echo "--- game's output (end):" >&2; tail -c 1500 "$work/game.out" >&2 2>/dev/null
   echo "--- wendrel.log (end):" >&2; wd_log_tail "$work/wendrel.log" >&2
   exit 1
 }
@@ -21,12 +20,12 @@ fail() {
 span() { awk -v a="$1" -v b="${2:-$EPOCHREALTIME}" 'BEGIN { printf "%.2f\n", b - a }'; }
 
 [ -x "$binary_dir/game/bunny-run" ] || fail "no game in $binary_dir/game (build the bunny-run target)"
-for tool in Xvfb xdotool import convert sox; do command -v "$tool" >/dev/null || fail "$tool is not installed"; done
+for tool in Xvfb xdotool import convert sox; do command -v "$tool" >/dev/null || fail "no $tool"; done
 wd_start_xvfb "$work" || fail "no X server"
 { wd_prepare_run_folder "$binary_dir/game" "$work" && cd "$work"; } || fail "cannot fill the run folder"
 if wd_sanitized_build "$binary_dir"; then wd_collect_leaks "$work"; fi
 test_start=$EPOCHREALTIME
-"$binary_dir/game/bunny-run" >game.out 2>game.err &
+"$binary_dir/game/bunny-run" >game.out 2>&1 &
 game_pid=$!
 wid=$(wd_find_window) || fail "the game's window did not appear"
 
@@ -34,14 +33,13 @@ wid=$(wd_find_window) || fail "the game's window did not appear"
 title_area=$(wd_cells 13 87 4 10) score_area=$(wd_cells 30 70 0 3) floor_area=$(wd_cells 0 100 31 42)
 game_over_area=$(wd_cells 13 87 16 23.5) jump_band=$(wd_cells 43 57 21 26) rest_band=$(wd_cells 43 57 27 31)
 
-# Polls area $3 up to $4 times, $5 s apart, until it holds more than $2 pixels of class $1. Leaves the
-# count in seen and the time taken before the picture in seen_at, so that slow counting adds no delay.
+# Polls up to $4 times, $5 s apart, until area $3 of the window holds more than $2 pixels of class $1.
+# Leaves the picture in shots/$1.png, the count in seen and in seen_at the time just before the picture.
 wait_for() {
-  local i
   for ((i = 0; i < $4; i++)); do
     seen_at=$EPOCHREALTIME
-    wd_shot "$wid" "shots/$1.png" "$3" || fail "cannot read the window back"
-    seen=$(wd_count "shots/$1.png" "$1")
+    wd_shot "$wid" "shots/$1.png" || fail "cannot read the window back"
+    seen=$(wd_count "shots/$1.png" "$1" "$3")
     [ "$seen" -gt "$2" ] && return 0
     sleep "$5"
   done
@@ -50,40 +48,41 @@ wait_for() {
 
 wait_for yellow 2000 "$title_area" 50 0.2 || fail "no title on the start screen ($seen yellow pixels)"
 start_yellow=$seen
-wd_shot "$wid" shots/start.png && cp shots/start.png "$shots/start-screen.png"
-[ "$(wd_count shots/start.png cyan "$score_area")" -eq 0 ] || fail "a score line on the start screen"
-[ "$(wd_count shots/start.png green "$floor_area")" -eq 0 ] || fail "a floor on the start screen"
+cp shots/yellow.png "$shots/start-screen.png"
 
-# The first spikes reach the bunny within a second: take the pictures of play first, examine them after.
-wd_key p || fail "xdotool cannot send P"
-wait_for cyan 30 "$score_area" 60 0.05 || fail "P did not start a game (no score line)"
-wd_shot "$wid" shots/play.png
-wd_shot "$wid" shots/band-0.png "$jump_band"
-wd_key space || fail "xdotool cannot send SPACE"
-for i in $(seq 10); do wd_shot "$wid" "shots/band-$i.png" "$jump_band"; done
+# The first spikes reach the bunny within a second: SPACE follows the first picture of play at once,
+# and the pictures are examined after the game. A jump lasts 0.4 s, so its pictures (a second's worth
+# at most) are taken while SPACE is held (one jump). Under load the window can show the game so late
+# that the bunny is dead before SPACE arrives: then a second game is played, and a third.
+for game in 1 2 3; do
+  wd_key p || fail "xdotool cannot send P"
+  wait_for cyan 30 "$score_area" 60 0.05 || fail "P did not start a game (no score line)"
+  mv shots/cyan.png shots/play.png && rm -f shots/band-*.png
+  timeout 5 xdotool keydown space || fail "xdotool cannot send SPACE"
+  jump_at=$EPOCHREALTIME
+  for ((i = 1; i <= 10; i++)); do
+    wd_shot "$wid" "shots/band-$i.png" "$jump_band"
+    (( ${EPOCHREALTIME/./} - ${jump_at/./} < 1000000 )) || break
+  done
+  timeout 5 xdotool keyup space
 
-[ "$(wd_count shots/play.png cyan "$score_area")" -gt 30 ] || fail "no score line in play"
-floor_green=$(wd_count shots/play.png green "$floor_area")
-[ "$floor_green" -gt 1000 ] || fail "no green floor in play ($floor_green pixels)"
-[ "$(wd_count shots/play.png yellow "$title_area")" -lt 200 ] || fail "the title is still shown in play"
-resting=$(wd_count shots/play.png white "$rest_band")
-[ "$resting" -gt 100 ] || fail "no white bunny on its resting rows ($resting pixels)"
-cp shots/play.png "$shots/play.png"
-band_before=$(wd_count shots/band-0.png white) band_most=0
-for i in $(seq 10); do
-  white=$(wd_count "shots/band-$i.png" white)
-  [ "$white" -le "$band_most" ] || band_most=$white
+  # Left alone, the bunny dies on spikes; the start screen returns after the pause.
+  wait_for red 1500 "$game_over_area" 75 0.2 || fail "the bunny never died (no game-over picture in 15 s)"
+  death_at=$seen_at
+  wait_for yellow 2000 "$title_area" 100 0.1 || fail "the start screen did not return after the game"
+  pause=$(span "$death_at" "$seen_at")
+  awk -v p="$pause" 'BEGIN { exit !(p >= 3.3 && p <= 10) }' ||
+    fail "the start screen returned $pause s after the game-over picture (about 4 s expected)"
+  band_before=$(wd_count shots/play.png white "$jump_band")
+  band_most=$(for band in shots/band-*.png; do wd_count "$band" white; done | sort -n | tail -n 1)
+  [ "$band_most" -le $((band_before + 100)) ] || break
 done
 [ "$band_most" -gt $((band_before + 100)) ] ||
-  fail "the bunny did not rise after SPACE (white pixels above it: $band_before before, at most $band_most after)"
-
-# Left alone, the bunny dies on spikes; the start screen returns after the pause.
-wait_for red 1500 "$game_over_area" 75 0.2 || fail "the bunny never died (no game-over picture within 15 s)"
-death_at=$seen_at
-wait_for yellow 2000 "$title_area" 100 0.1 || fail "the start screen did not return after the game"
-pause=$(span "$death_at" "$seen_at")
-awk -v p="$pause" 'BEGIN { exit !(p >= 3.3 && p <= 10) }' ||
-  fail "the start screen returned ${pause} s after the game-over picture (about 4 s expected)"
+  fail "the bunny did not rise after SPACE (white pixels above it: $band_before, then $band_most at most)"
+floor_green=$(wd_count shots/play.png green "$floor_area")
+[ "$floor_green" -gt 1000 ] || fail "no green floor in play ($floor_green pixels)"
+[ "$(wd_count shots/play.png white "$rest_band")" -gt 100 ] || fail "no white bunny on its resting rows"
+cp shots/play.png "$shots/play.png"
 
 sleep 0.3
 quit_at=$EPOCHREALTIME
@@ -95,14 +94,11 @@ wd_check_leaks "$work" "$source_dir" || fail "the sanitizers report a fault of t
 for key in P SPACE Q; do
   grep -qF "Button pressed is: $key" wendrel.log || fail "no \"Button pressed is: $key\" in the log"
 done
-[ -s audio.wav ] || fail "OpenAL's wave backend recorded nothing"
 rms=$(wd_audio_rms audio.wav)
 awk -v r="${rms:-0}" 'BEGIN { exit !(r > 0.001) }' || fail "the recorded audio is silent (RMS ${rms:-?})"
 took=$(span "$test_start")
 awk -v t="$took" 'BEGIN { exit !(t < 60) }' || fail "the test took $took s (a minute at most)"
 
-echo "start screen: $start_yellow yellow title pixels; play: $floor_green green floor pixels"
-echo "jump: $band_before white pixels above the bunny before SPACE, $band_most after"
-echo "start screen back $pause s after the game-over picture; exit 0 $quit_took s after Q"
-echo "audio RMS $rms; whole test $took s; screenshots in $shots"
+echo "title: $start_yellow yellow pixels, floor $floor_green green, jump $band_most white (game $game)"
+echo "start screen back $pause s after game over; exit 0 $quit_took s after Q; audio RMS $rms; $took s"
 cd / && rm -rf "$work"

@@ -16,31 +16,20 @@
 #include "WorldManager.h"
 #include "test_support.h"
 
-using wd::GameManager;
-
 namespace {
 
 std::vector<std::string> journal;
 
-std::string column(const wd::Object* p_o) {
-  return std::to_string(static_cast<int>(p_o->getPosition().getX()));
-}
-
-// Notes the step events it hears and its draws, with where it stands.
+// Notes the step events it hears and its draws, with the column it stands on.
 class Witness : public wd::Object {
  public:
-  Witness() {
-    setPosition(wd::Vector(10, 10));
-    setVelocity(wd::Vector(1, 0));
-  }
+  Witness() { setVelocity(wd::Vector(1, 0)); }
   int handleEvent(const wd::Event* p_e) override {
-    if (p_e->getType() == "wd::step") {
-      journal.push_back("step at " + column(this));
-    }
-    return 0;
+    return p_e->getType() == "wd::step" ? note("step") : 0;
   }
-  int draw() override {
-    journal.push_back("draw at " + column(this));
+  int draw() override { return note("draw"); }
+  int note(const std::string& what) {
+    journal.push_back(what + " at " + std::to_string(static_cast<int>(getPosition().getX())));
     return 0;
   }
 };
@@ -51,7 +40,7 @@ class ShortGame : public wd::GameRules {
   void setUp() override { journal.push_back("set-up"); }
   void frameRules() override {
     journal.push_back("rules");
-    GameManager::getInstance().setGameOver(--frames_left == 0);
+    wd::GameManager::getInstance().setGameOver(--frames_left == 0);
   }
   void tail() override { journal.push_back("tail"); }
   int frames_left = 3;
@@ -61,18 +50,16 @@ class ShortGame : public wd::GameRules {
 
 TEST(GameManagerTest, StartsEveryManagerRunsPacedFramesAndStopsThemAll) {
   ASSERT_TRUE(wd_test::displayAvailable());
-  GameManager& game = GameManager::getInstance();
+  wd::GameManager& game = wd::GameManager::getInstance();
+  wd::WorldManager& world = wd::WorldManager::getInstance();
   ASSERT_EQ(0, game.startUp());
   const std::vector<const wd::Manager*> managers = {
       &wd::LogManager::getInstance(), &wd::DisplayManager::getInstance(),
-      &wd::InputManager::getInstance(), &wd::WorldManager::getInstance(),
-      &wd::ResourceManager::getInstance()};
+      &wd::InputManager::getInstance(), &world, &wd::ResourceManager::getInstance()};
   for (const wd::Manager* p_manager : managers) {
     EXPECT_TRUE(p_manager->isStarted()) << p_manager->getType();
   }
-  for (const wd::Box& box : {wd::WorldManager::getInstance().getBoundary(),
-                             wd::WorldManager::getInstance().getView()}) {
-    EXPECT_EQ(0.0f, box.getCorner().getX());
+  for (const wd::Box& box : {world.getBoundary(), world.getView()}) {  // the window's cells
     EXPECT_EQ(100.0f, box.getHorizontal());
     EXPECT_EQ(50.0f, box.getVertical());
   }
@@ -83,9 +70,9 @@ TEST(GameManagerTest, StartsEveryManagerRunsPacedFramesAndStopsThemAll) {
   ShortGame rules;
   const wd::Clock clock;
   game.run(&rules);
-  EXPECT_EQ((std::vector<std::string>{"set-up", "step at 10", "draw at 11", "rules",
-                                      "step at 11", "draw at 12", "rules", "step at 12",
-                                      "draw at 13", "rules", "tail"}),
+  EXPECT_EQ((std::vector<std::string>{"set-up", "step at 0", "draw at 1", "rules", "step at 1",
+                                      "draw at 2", "rules", "step at 2", "draw at 3", "rules",
+                                      "tail"}),
             journal);
   EXPECT_GE(clock.elapsed(), 90);  // three paced frames of 33 ms
   EXPECT_LE(clock.elapsed(), 200);
@@ -97,5 +84,5 @@ TEST(GameManagerTest, StartsEveryManagerRunsPacedFramesAndStopsThemAll) {
     EXPECT_FALSE(p_manager->isStarted()) << p_manager->getType();
   }
   EXPECT_EQ(nullptr, wd::DisplayManager::getInstance().getWindow());
-  EXPECT_TRUE(wd::WorldManager::getInstance().getAllObjects().isEmpty());
+  EXPECT_TRUE(world.getAllObjects().isEmpty());
 }
