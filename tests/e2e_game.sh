@@ -49,6 +49,8 @@ wait_for() {
 wait_for yellow 2000 "$title_area" 50 0.2 || fail "no title on the start screen ($seen yellow pixels)"
 start_yellow=$seen
 cp shots/yellow.png "$shots/start-screen.png"
+[ "$(wd_count shots/yellow.png cyan "$score_area")" -eq 0 ] || fail "a score line on the start screen"
+[ "$(wd_count shots/yellow.png green "$floor_area")" -eq 0 ] || fail "a floor on the start screen"
 
 # The first spikes reach the bunny within a second: SPACE follows the first picture of play at once,
 # and the pictures are examined after the game. A jump lasts 0.4 s, so its pictures (a second's worth
@@ -82,6 +84,7 @@ done
 floor_green=$(wd_count shots/play.png green "$floor_area")
 [ "$floor_green" -gt 1000 ] || fail "no green floor in play ($floor_green pixels)"
 [ "$(wd_count shots/play.png white "$rest_band")" -gt 100 ] || fail "no white bunny on its resting rows"
+[ "$(wd_count shots/play.png yellow "$title_area")" -lt 200 ] || fail "the title is still shown in play"
 cp shots/play.png "$shots/play.png"
 
 sleep 0.3
