@@ -18,15 +18,9 @@
 
 using wd::Box;
 using wd::Vector;
+using Strings = std::vector<std::string>;
 
 namespace {
-
-// Exact text of a place, so that positions compare bit for bit.
-std::string exact(Vector v) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%a,%a", static_cast<double>(v.getX()), static_cast<double>(v.getY()));
-  return text;
-}
 
 wd::WorldManager& world() { return wd::WorldManager::getInstance(); }
 
@@ -35,28 +29,20 @@ bool inWorld(const wd::Object* p_o) {
   return std::find(all.begin(), all.end(), p_o) != all.end();
 }
 
-class Run;
+// Exact text of a place, so that positions compare bit for bit.
+std::string exact(Vector v) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%a,%a", static_cast<double>(v.getX()), static_cast<double>(v.getY()));
+  return text;
+}
 
-// An object that writes every event it hears into its run's journal and, depending on its kind,
-// stirs the world from its handler.
-class Probe : public wd::Object {
- public:
-  enum Kind { QUIET, TELEPORTER, SPAWNER, REMOVER, SELF_DELETER };
-  Probe(Run& run, int name, Kind kind) : run(run), name(name), kind(kind) {}
-  int handleEvent(const wd::Event* p_e) override;
-  Run& run;
-  const int name;
-  const Kind kind;
-};
-
-int nameOf(const wd::Object* p_o) { return static_cast<const Probe*>(p_o)->name; }
-
-// One seeded world, driven either through the index or through the walk.
+// One seeded world, driven either through the index or through the walk, that journals every event
+// its objects hear and every answer of the searches it makes itself.
 class Run {
  public:
   Run(unsigned seed, int object_count, int frames) : rng(seed), object_count(object_count), frames(frames) {}
 
-  std::vector<std::string> play(bool indexed) {
+  Strings play(bool indexed) {
     world().shutDown();
     world().startUp();
     world().useCollisionIndex(indexed);
@@ -69,43 +55,51 @@ class Run {
       stirBetweenFrames();
     }
     world().useCollisionIndex(true);
-    // Out of the world first, so that no destructor tells thousands of others.
-    for (Probe* p_o : probes) {
-      world().removeObject(p_o);
-    }
+    world().startUp();  // empties the world, so that no destructor tells thousands of others
     for (Probe* p_o : probes) {
       delete p_o;
     }
     return journal;
   }
 
-  void note(std::string entry) { journal.push_back(std::move(entry)); }
-
-  void react(Probe* p_o, const wd::EventCollision* p_c) {
-    if (p_o->kind == Probe::TELEPORTER) {
-      p_o->setPosition(randomPlace());
-    } else if (p_o->kind == Probe::SPAWNER && spawned < 300) {
-      spawned++;
-      spawn(p_c->getPosition());
-    } else if (p_o->kind == Probe::REMOVER) {
-      world().markForRemoval(p_c->getObject1() == p_o ? p_c->getObject2() : p_c->getObject1());
-    }
-  }
-
-  // Deleting itself is safe on leaving the world: nothing touches the object after its out event.
-  void leave(Probe* p_o) {
-    if (p_o->kind == Probe::SELF_DELETER) {
-      forget(p_o);
-    }
-  }
-
  private:
-  float uniform(float low, float high) { return std::uniform_real_distribution<float>(low, high)(rng); }
+  // Depending on its kind, a probe stirs the world from its handler.
+  enum Kind { QUIET, TELEPORTER, SPAWNER, REMOVER, SELF_DELETER };
+  struct Probe : public wd::Object {
+    Probe(Run& run, int name, Kind kind) : run(run), name(name), kind(kind) {}
+    int handleEvent(const wd::Event* p_e) override { return run.hear(this, p_e); }
+    Run& run;
+    const int name;
+    const Kind kind;
+  };
+
+  static std::string nameOf(const wd::Object* p_o) { return std::to_string(static_cast<const Probe*>(p_o)->name); }
+
+  int hear(Probe* p_o, const wd::Event* p_e) {
+    if (const auto* p_c = dynamic_cast<const wd::EventCollision*>(p_e)) {
+      journal.push_back(nameOf(p_o) + " hit " + nameOf(p_c->getObject1()) + "->" + nameOf(p_c->getObject2()) +
+                        " at " + exact(p_c->getPosition()));
+      if (p_o->kind == TELEPORTER) {
+        p_o->setPosition(randomPlace());
+      } else if (p_o->kind == SPAWNER && spawned++ < 300) {
+        spawn(p_c->getPosition());
+      } else if (p_o->kind == REMOVER) {
+        world().markForRemoval(p_c->getObject1() == p_o ? p_c->getObject2() : p_c->getObject1());
+      }
+    } else if (dynamic_cast<const wd::EventOut*>(p_e) != nullptr) {
+      journal.push_back(nameOf(p_o) + " out at " + exact(p_o->getPosition()));
+      if (p_o->kind == SELF_DELETER) {
+        forget(p_o);  // safe: nothing touches an object after its out event
+      }
+    }
+    return 0;
+  }
+
   int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
 
   // Whole and half cells make touching edges common; the rest are arbitrary.
   float coordinate(float low, float high) {
-    const float f = uniform(low, high);
+    const float f = std::uniform_real_distribution<float>(low, high)(rng);
     const int kind = pick(3);
     return kind == 0 ? std::floor(f) : kind == 1 ? std::floor(f * 2) / 2 : f;
   }
@@ -128,15 +122,12 @@ class Run {
     }
   }
 
-  wd::Solidness randomSolidness() { return static_cast<wd::Solidness>(pick(3)); }
-
   void spawn(Vector where) {
-    const Probe::Kind kinds[] = {Probe::QUIET,   Probe::QUIET,   Probe::QUIET,       Probe::TELEPORTER,
-                                 Probe::SPAWNER, Probe::REMOVER, Probe::SELF_DELETER};
+    const Kind kinds[] = {QUIET, QUIET, QUIET, TELEPORTER, SPAWNER, REMOVER, SELF_DELETER};
     auto* p_o = new Probe(*this, static_cast<int>(probes.size()), kinds[pick(7)]);
     probes.push_back(p_o);
     p_o->setBox(randomBox());
-    p_o->setSolidness(randomSolidness());
+    p_o->setSolidness(static_cast<wd::Solidness>(pick(3)));
     p_o->setVelocity(pick(2) == 0 ? Vector() : Vector(coordinate(-2, 2), coordinate(-2, 2)));
     p_o->setPosition(where);
   }
@@ -155,8 +146,15 @@ class Run {
     return nullptr;
   }
 
-  // Deletions, new boxes, solidness and places, repeated entries, and direct searches whose
-  // answers go into the journal.
+  void query(const Probe* p_o, Vector where) {
+    std::string entry = "query " + nameOf(p_o) + ":";
+    for (wd::Object* p_found : wd_test::contents(world().findCollisions(p_o, where))) {
+      entry += " " + nameOf(p_found);
+    }
+    journal.push_back(entry);
+  }
+
+  // Deletions, new boxes, solidness and places, repeated entries, and direct searches.
   void stirBetweenFrames() {
     for (int i = 0; i < object_count / 20; i++) {
       Probe* p_o = randomLivingProbe();
@@ -166,11 +164,11 @@ class Run {
       } else if (change == 1) {
         p_o->setBox(randomBox());
       } else if (change == 2) {
-        p_o->setSolidness(randomSolidness());
+        p_o->setSolidness(static_cast<wd::Solidness>(pick(3)));
       } else if (change == 3) {
         p_o->setPosition(randomPlace());
       } else if (change == 4) {
-        note(queryAt(p_o, pick(2) == 0 ? p_o->getPosition() : randomPlace()));
+        query(p_o, pick(2) == 0 ? p_o->getPosition() : randomPlace());
       } else if (change == 5 && !inWorld(p_o)) {
         world().insertObject(p_o);  // taken out earlier: back in
       }
@@ -181,19 +179,11 @@ class Run {
       Probe* p_twice = randomLivingProbe();
       Probe* p_other = randomLivingProbe();
       if (p_twice != nullptr && p_other != nullptr && inWorld(p_twice) && world().insertObject(p_twice) == 0) {
-        note(queryAt(p_other, p_twice->getPosition()));
+        query(p_other, p_twice->getPosition());
         world().removeObject(p_twice);
-        note(queryAt(p_other, p_twice->getPosition()));
+        query(p_other, p_twice->getPosition());
       }
     }
-  }
-
-  static std::string queryAt(const Probe* p_o, Vector where) {
-    std::string entry = "query " + std::to_string(p_o->name) + ":";
-    for (wd::Object* p_found : wd_test::contents(world().findCollisions(p_o, where))) {
-      entry += " " + std::to_string(nameOf(p_found));
-    }
-    return entry;
   }
 
   std::mt19937 rng;
@@ -201,31 +191,18 @@ class Run {
   const int frames;
   int spawned = 0;
   std::vector<Probe*> probes;
-  std::vector<std::string> journal;
+  Strings journal;
 };
-
-int Probe::handleEvent(const wd::Event* p_e) {
-  if (const auto* p_c = dynamic_cast<const wd::EventCollision*>(p_e)) {
-    run.note(std::to_string(name) + " hit " + std::to_string(nameOf(p_c->getObject1())) + "->" +
-             std::to_string(nameOf(p_c->getObject2())) + " at " + exact(p_c->getPosition()));
-    run.react(this, p_c);
-  } else if (dynamic_cast<const wd::EventOut*>(p_e) != nullptr) {
-    run.note(std::to_string(name) + " out at " + exact(getPosition()));
-    run.leave(this);
-  }
-  return 0;
-}
 
 // Both searches hear the same events in the same order; the journals are also long and varied
 // enough to have meant something.
 void expectSameJournals(unsigned seed, int object_count, int frames) {
-  const std::vector<std::string> walked = Run(seed, object_count, frames).play(false);
-  const std::vector<std::string> indexed = Run(seed, object_count, frames).play(true);
-  const auto difference = std::mismatch(walked.begin(), walked.end(), indexed.begin(), indexed.end());
-  ASSERT_TRUE(difference.first == walked.end() && difference.second == indexed.end())
-      << "seed " << seed << ": entry " << difference.first - walked.begin() << " of " << walked.size()
-      << " is \"" << (difference.second == indexed.end() ? "nothing" : *difference.second)
-      << "\" instead of \"" << (difference.first == walked.end() ? "nothing" : *difference.first) << "\"";
+  const Strings walked = Run(seed, object_count, frames).play(false);
+  const Strings indexed = Run(seed, object_count, frames).play(true);
+  for (std::size_t i = 0; i < walked.size() || i < indexed.size(); i++) {
+    ASSERT_EQ(i < walked.size() ? walked[i] : "nothing", i < indexed.size() ? indexed[i] : "nothing")
+        << "seed " << seed << ", entry " << i << " of " << walked.size();
+  }
   int collisions = 0, outs = 0, queries = 0;
   for (const std::string& entry : walked) {
     collisions += entry.find(" hit ") != std::string::npos;
@@ -246,9 +223,8 @@ TEST(CollisionIndex, RandomWorldsHearTheSameEventsAsTheFullWalk) {
   expectSameJournals(7, wd::MAX_OBJECTS - 50, 1);  // spawning handlers run into the object limit
 }
 
-// Marked objects leave together at the end of the update: each loses its first entry only,
-// objects marked outside the world or destroyed after marking change nothing, and the index
-// keeps up.
+// Marked objects leave together at the end of the update: each loses its first entry only, objects
+// marked outside the world or destroyed after marking change nothing, and the index keeps up.
 TEST(CollisionIndex, MarkedObjectsLeaveByTheirFirstEntries) {
   world().shutDown();
   world().startUp();
@@ -263,8 +239,7 @@ TEST(CollisionIndex, MarkedObjectsLeaveByTheirFirstEntries) {
   world().update();
   const std::vector<wd::Object*> left = wd_test::contents(world().getAllObjects());
   EXPECT_EQ((std::vector<wd::Object*>{p_b, p_a}), left);
-  // All at (0, 0), found in the new order.
-  EXPECT_EQ(left, wd_test::contents(world().findCollisions(&outsider, Vector(0, 0))));
+  EXPECT_EQ(left, wd_test::contents(world().findCollisions(&outsider, Vector(0, 0))));  // all at (0, 0)
   world().shutDown();
   delete p_c;
 }
