@@ -1,7 +1,6 @@
 // The display manager: drawing compared pixel for pixel with sf::Text, failed starts.
 #include <gtest/gtest.h>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <random>
@@ -49,7 +48,6 @@ void expectSamePicture(const sf::Image& engine, const sf::Image& reference) {
   const wd_test::Difference diff = wd_test::compareImages(engine, reference);
   EXPECT_LE(diff.max_level, 1);
   EXPECT_LE(diff.pixels, diff.lit / 200);
-  std::printf("%d of %d lit pixels differ, by at most %d\n", diff.pixels, diff.lit, diff.max_level);
 }
 
 void expectSamePicture(const sf::Image& engine, const Cells& cells, Vector corner = Vector()) {
@@ -84,8 +82,7 @@ TEST_F(DisplayTest, VariedScreenMatchesPerCharacterDrawing) {
   std::uniform_real_distribution<float> across(-2.0f, 112.0f), down(-4.0f, 52.0f);
   std::uniform_int_distribution<int> byte(32, 126), color(-1, 8);
   for (int i = 0; i < 3000; i++) {
-    cells.push_back(Cell{across(random), down(random), static_cast<char>(byte(random)),
-                         color(random)});
+    cells.push_back(Cell{across(random), down(random), static_cast<char>(byte(random)), color(random)});
   }
   const auto split = cells.begin() + cells.size() * 9 / 10;
   drawCells(Cells(cells.begin(), split));
@@ -103,8 +100,7 @@ TEST_F(DisplayTest, StringsLandOnTheCellsOfTheirAlignment) {
       {"ABC", wd::ALIGN_LEFT, 10}, {"ABC", 7, 10}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text + " aligned " + std::to_string(c.just));
-    display().drawString(Vector(10, 4.5f), c.text, static_cast<wd::Alignment>(c.just),
-                         wd::YELLOW);
+    display().drawString(Vector(10, 4.5f), c.text, static_cast<wd::Alignment>(c.just), wd::YELLOW);
     Cells expected;
     for (std::size_t i = 0; i < c.text.size(); i++) {
       expected.push_back(Cell{c.first_cell + i * 1.0f, 4.5f, c.text[i], wd::YELLOW});
@@ -120,9 +116,8 @@ TEST_F(DisplayTest, StringsLandOnTheCellsOfTheirAlignment) {
 // pixels that the reference's cells cover. A frame without the window handed
 // out, its events polled, stays one draw call without backgrounds.
 TEST_F(DisplayTest, DrawingIntoTheWindowKeepsItsPlaceAmongTheCells) {
-  const Cells on_field = {{10, 5, 'M', wd::WHITE}, {11.5f, 5.5f, 'W', wd::GREEN},
-                          {20, 7, ' ', wd::WHITE}, {30.3f, 7.6f, ' ', wd::RED},
-                          {40.55f, 20.45f, ' ', wd::WHITE}};
+  const Cells on_field = {{10, 5, 'M', wd::WHITE}, {11.5f, 5.5f, 'W', wd::GREEN}, {20, 7, ' ', wd::WHITE},
+                          {30.3f, 7.6f, ' ', wd::RED}, {40.55f, 20.45f, ' ', wd::WHITE}};
   const Cells on_mark = {{11, 5.25f, 'O', wd::RED}, {12, 5, 'x', wd::YELLOW}};
   sf::RectangleShape field(sf::Vector2f(400, 320)), mark(sf::Vector2f(20, 15));
   field.setPosition(100, 100);
