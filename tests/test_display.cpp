@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <cstdlib>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -111,10 +110,9 @@ TEST_F(DisplayTest, StringsLandOnTheCellsOfTheirAlignment) {
   EXPECT_EQ(wd_test::litPixels(display().captureFrame()), 0);  // nor anything from before
 }
 
-// What a game draws into the window lies over the cells drawn before it and
-// under the cells drawn after it, whose black backgrounds cover exactly the
-// pixels that the reference's cells cover. A frame without the window handed
-// out, its events polled, stays one draw call without backgrounds.
+// What a game draws into the window lies over the cells drawn before it and under the cells drawn after it,
+// whose black backgrounds cover exactly the pixels that the reference's cells cover. A frame without the
+// window handed out, its events polled, stays one draw call without backgrounds.
 TEST_F(DisplayTest, DrawingIntoTheWindowKeepsItsPlaceAmongTheCells) {
   const Cells on_field = {{10, 5, 'M', wd::WHITE}, {11.5f, 5.5f, 'W', wd::GREEN}, {20, 7, ' ', wd::WHITE},
                           {30.3f, 7.6f, ' ', wd::RED}, {40.55f, 20.45f, ' ', wd::WHITE}};
@@ -123,7 +121,7 @@ TEST_F(DisplayTest, DrawingIntoTheWindowKeepsItsPlaceAmongTheCells) {
   field.setPosition(100, 100);
   mark.setPosition(110, 95);
   mark.setFillColor(sf::Color::Blue);
-  const auto drawScene = [&](const std::function<void(const Cells&)>& draw) {
+  const auto drawScene = [&](const auto& draw) {
     display().getWindow()->draw(field);
     draw(on_field);
     display().getWindow()->draw(mark);

@@ -49,7 +49,6 @@ TEST(SpriteTest, CapacityIsALimitAndDrawingStaysInBounds) {
   EXPECT_EQ(sprite.addFrame(wd::Frame(1, 1, "a")), 0);
   EXPECT_EQ(sprite.addFrame(wd::Frame(1, 1, "b")), 0);
   EXPECT_EQ(sprite.addFrame(wd::Frame(1, 1, "c")), -1);
-  EXPECT_EQ(sprite.getFrame(1).getString(), "b");
   for (int index : {-1, 2, INT_MIN}) {
     const wd::Frame frame = sprite.getFrame(index);
     EXPECT_TRUE(frame.getString().empty() && frame.getWidth() == 0 && frame.getHeight() == 0) << index;
