@@ -1,4 +1,5 @@
-// The display manager: drawing compared pixel for pixel with sf::Text, failed starts.
+// The display manager: drawing compared pixel for pixel with sf::Text, frames and view objects with
+// plain strings, failed starts.
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <cstdlib>
@@ -7,7 +8,9 @@
 #include <vector>
 
 #include "DisplayManager.h"
+#include "Frame.h"
 #include "InputManager.h"
+#include "ViewObject.h"
 #include "WorldManager.h"
 #include "naive_display.h"
 #include "test_support.h"
@@ -108,6 +111,33 @@ TEST_F(DisplayTest, StringsLandOnTheCellsOfTheirAlignment) {
   }
   display().drawString(Vector(10, 4), "", wd::ALIGN_CENTER, wd::RED);
   EXPECT_EQ(wd_test::litPixels(display().captureFrame()), 0);  // nor anything from before
+}
+
+// Frames are centred on their position; a view object's text is centred on its position plus the
+// boundary's corner. Each must leave the very pixels of the strings it should come to.
+TEST_F(DisplayTest, FramesAndViewObjectsAreCentredOnTheirPositions) {
+  EXPECT_EQ(wd::Frame(3, 1, "###").draw(Vector(5, 5), wd::CYAN), 0);
+  wd::Frame(4, 2, "abcdefgh").draw(Vector(10, 10), wd::RED);
+  const sf::Image frames = takeFrame();
+  display().drawString(Vector(4, 5), "###", wd::ALIGN_LEFT, wd::CYAN);
+  display().drawString(Vector(8, 9), "abcd", wd::ALIGN_LEFT, wd::RED);
+  display().drawString(Vector(8, 10), "efgh", wd::ALIGN_LEFT, wd::RED);
+  EXPECT_EQ(wd_test::compareImages(frames, takeFrame()).pixels, 0);
+  EXPECT_GT(wd_test::litPixels(frames), 500);
+  wd::WorldManager::getInstance().setBoundary(wd::Box(Vector(2, 1), 100, 50));
+  wd::ViewObject view_object;
+  view_object.setCaption("Score:");
+  view_object.setValue(30);
+  view_object.setColor(wd::CYAN);
+  for (bool border : {true, false}) {
+    view_object.setBorder(border);
+    EXPECT_EQ(view_object.draw(), 0);
+    const sf::Image drawn = takeFrame();
+    display().drawString(view_object.getPosition() + Vector(2, 1), border ? " Score: 30 " : "Score: 30",
+                         wd::ALIGN_CENTER, wd::CYAN);
+    EXPECT_EQ(wd_test::compareImages(drawn, takeFrame()).pixels, 0) << border;
+    EXPECT_GT(wd_test::litPixels(drawn), 500) << border;
+  }
 }
 
 // What a game draws into the window lies over the cells drawn before it and under the cells drawn after it,
