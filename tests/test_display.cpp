@@ -96,7 +96,9 @@ TEST_F(DisplayTest, VariedScreenMatchesPerCharacterDrawing) {
   expectSamePicture(engine, cells, Vector(7.5f, -2.25f));
 }
 
-TEST_F(DisplayTest, StringsLandOnTheCellsOfTheirAlignment) {
+// Strings land on the cells of their alignment. Frames are centred on their position; a view object's text
+// is centred on its position plus the boundary's corner: each must leave the very pixels of those strings.
+TEST_F(DisplayTest, StringsFramesAndViewObjectsLandOnTheirCells) {
   const struct { std::string text; int just, first_cell; } cases[] = {
       {"ABCDE", wd::ALIGN_CENTER, 8}, {"ABCD", wd::ALIGN_CENTER, 8}, {"ABC", wd::ALIGN_RIGHT, 7},
       {"ABC", wd::ALIGN_LEFT, 10}, {"ABC", 7, 10}};
@@ -110,12 +112,7 @@ TEST_F(DisplayTest, StringsLandOnTheCellsOfTheirAlignment) {
     expectSamePicture(takeFrame(), expected);
   }
   display().drawString(Vector(10, 4), "", wd::ALIGN_CENTER, wd::RED);
-  EXPECT_EQ(wd_test::litPixels(display().captureFrame()), 0);  // nor anything from before
-}
-
-// Frames are centred on their position; a view object's text is centred on its position plus the
-// boundary's corner. Each must leave the very pixels of the strings it should come to.
-TEST_F(DisplayTest, FramesAndViewObjectsAreCentredOnTheirPositions) {
+  EXPECT_EQ(wd_test::litPixels(takeFrame()), 0);  // nor anything from before
   EXPECT_EQ(wd::Frame(3, 1, "###").draw(Vector(5, 5), wd::CYAN), 0);
   wd::Frame(4, 2, "abcdefgh").draw(Vector(10, 10), wd::RED);
   const sf::Image frames = takeFrame();

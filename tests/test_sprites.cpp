@@ -101,7 +101,8 @@ void expectAt(const ViewObject& view_object, float x, float y) {
   EXPECT_FLOAT_EQ(view_object.getPosition().getY(), y);
 }
 
-TEST(ViewObjectTest, NinePlacesWithAndWithoutBorderFixedAtTheCall) {
+// Placed at the call, with a border one row in from the top and bottom; changed by view events of its caption.
+TEST(ViewObjectTest, NinePlacesWithAndWithoutBorderAndViewEvents) {
   setView(0, 0);
   ViewObject view_object;
   expectAt(view_object, 50, 1);
@@ -123,10 +124,6 @@ TEST(ViewObjectTest, NinePlacesWithAndWithoutBorderFixedAtTheCall) {
   view_object.setLocation(static_cast<wd::Location>(9));
   expectAt(view_object, 0, 0);
   EXPECT_EQ(view_object.getLocation(), 9);
-}
-
-TEST(ViewObjectTest, ViewEventsWithTheCaptionChangeTheValue) {
-  ViewObject view_object;
   view_object.setCaption("Points");
   const wd::EventView add("Points", 10, true), set("Points", 7, false), other("Score:", 10, true);
   const wd::EventStep step;
