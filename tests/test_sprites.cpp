@@ -101,7 +101,7 @@ void expectAt(const ViewObject& view_object, float x, float y) {
   EXPECT_FLOAT_EQ(view_object.getPosition().getY(), y);
 }
 
-// Placed at the call, with a border one row in from the top and bottom; changed by view events of its caption.
+// Placed once, at the call, one row higher without a border; changed by view events of its caption only.
 TEST(ViewObjectTest, NinePlacesWithAndWithoutBorderAndViewEvents) {
   setView(0, 0);
   ViewObject view_object;
