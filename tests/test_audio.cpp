@@ -92,7 +92,6 @@ TEST_F(Registry, UnloadMovesLaterSoundsDownWithTheirOwnSamples) {
   wd::Sound* p_slot_0 = resources.getSound("x");
   wd::Sound* p_slot_1 = resources.getSound("y");
   EXPECT_EQ(0, resources.unloadSound("x"));
-  EXPECT_EQ(nullptr, resources.getSound("x"));
   ASSERT_EQ(p_slot_0, resources.getSound("y"));
   ASSERT_EQ(p_slot_1, resources.getSound("z"));
   expectPlaysOnce(p_slot_0, 660);
@@ -107,7 +106,6 @@ TEST_F(Registry, UnloadMovesLaterSoundsDownWithTheirOwnSamples) {
   const long mark = recordedUntil();
   p_slot_1->play(true);
   EXPECT_EQ(0, resources.unloadSound("y"));
-  EXPECT_EQ(nullptr, resources.getSound("y"));
   const long reuse_mark = recordedUntil(mark + frames(0.4));
   ASSERT_EQ(0, resources.loadSound(tone(660), "w"));
   expectPlayedUntil(mark, reuse_mark, 440);
@@ -119,7 +117,6 @@ TEST_F(Registry, MusicStreamsAndPlaysOnAfterItsUnloadUntilItsSlotIsReusedLast) {
   long mark = recordedUntil();
   resources.getMusic("first")->play(true);
   EXPECT_EQ(0, resources.unloadMusic("first"));
-  EXPECT_EQ(nullptr, resources.getMusic("first"));
   EXPECT_EQ(-1, resources.unloadMusic("first"));
   for (int i = 1; i < wd::MAX_MUSIC; i++) {
     ASSERT_EQ(0, resources.loadMusic(tone(330), std::to_string(i)));
@@ -132,30 +129,6 @@ TEST_F(Registry, MusicStreamsAndPlaysOnAfterItsUnloadUntilItsSlotIsReusedLast) {
   stop_mark = recordedUntil(mark + frames(0.2));
   resources.getMusic("10")->stop();
   expectPlayedUntil(mark, stop_mark, 330);
-
-  // Full: one unload makes room for exactly one load, and a failed load none.
-  EXPECT_EQ(-1, resources.loadMusic(tone(330), "eleventh"));
-  EXPECT_EQ(0, resources.unloadMusic("5"));
-  EXPECT_EQ(-1, resources.loadMusic("not-audio.ogg", "not audio"));
-  EXPECT_EQ(0, resources.loadMusic(tone(770), "5"));
-  EXPECT_EQ(-1, resources.loadMusic(tone(330), "eleventh"));
-  resources.shutDown();
-  EXPECT_EQ(0, resources.startUp());
-  EXPECT_EQ(" Message: Music Array Full Message: Unable To Load From File"
-            " Message: Music Array Full",
-            wd_test::readLog());
-  for (int i = 1; i <= wd::MAX_MUSIC; i++) {
-    EXPECT_NE(nullptr, resources.getMusic(std::to_string(i)));
-    EXPECT_EQ(0, resources.unloadMusic(std::to_string(i)));
-  }
-  // The free slots are shuffled now; the order of loading still decides.
-  ASSERT_EQ(0, resources.loadMusic(tone(330), "twice"));
-  wd::Music* p_first = resources.getMusic("twice");
-  ASSERT_EQ(0, resources.loadMusic(tone(770), "twice"));
-  EXPECT_EQ(p_first, resources.getMusic("twice"));
-  EXPECT_EQ(0, resources.unloadMusic("twice"));
-  EXPECT_NE(p_first, resources.getMusic("twice"));
-  EXPECT_EQ(0, resources.unloadMusic("twice"));
 }
 
 }  // namespace

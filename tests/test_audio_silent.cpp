@@ -36,17 +36,27 @@ TEST(SilentAudio, LoadsLookupsTablesAndPlayCallsWorkWithoutADevice) {
   EXPECT_EQ("", errors.str());
   EXPECT_EQ(0, resources.unloadMusic("3"));
   EXPECT_EQ(nullptr, resources.getMusic("3"));
-  EXPECT_EQ(0, resources.loadMusic("330.ogg", "3 again"));
   EXPECT_EQ(0, resources.unloadSound("0"));
   EXPECT_EQ(-1, resources.unloadSound("0"));
-  EXPECT_EQ(-1, resources.loadSound("missing.ogg", "missing"));  // takes no slot
+  // One unload makes room for exactly one load, which a failed load does not take.
+  EXPECT_EQ(-1, resources.loadMusic("missing.ogg", "missing"));
+  EXPECT_EQ(-1, resources.loadSound("missing.ogg", "missing"));
   resources.shutDown();  // a stop and start keeps everything
   EXPECT_EQ(0, resources.startUp());
   EXPECT_EQ("1", resources.getSound("1")->getLabel());
+  // The freed music slot is reused last, out of order: the order of loading still decides.
+  wd::Music* p_nine = resources.getMusic("9");
+  EXPECT_EQ(0, resources.loadMusic("330.ogg", "9"));
   EXPECT_EQ(0, resources.loadSound("440.wav", "last"));
+  EXPECT_EQ(-1, resources.loadMusic("330.ogg", "one too many"));
   EXPECT_EQ(-1, resources.loadSound("440.wav", "one too many"));
+  EXPECT_EQ(p_nine, resources.getMusic("9"));
+  EXPECT_EQ(0, resources.unloadMusic("9"));
+  EXPECT_NE(p_nine, resources.getMusic("9"));
+  EXPECT_EQ(0, resources.unloadMusic("9"));
   EXPECT_EQ(" Message: No audio device: sound is off\n Message: Music Array Full Message: Sound Array Full"
-            " Message: Unable To Load From File Message: Sound Array Full",
+            " Message: Unable To Load From File Message: Unable To Load From File"
+            " Message: Music Array Full Message: Sound Array Full",
             wd_test::readLog());
 }
 

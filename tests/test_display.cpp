@@ -1,15 +1,16 @@
-// The display manager: drawing compared pixel for pixel with sf::Text, failed starts.
+// The display manager: drawing compared pixel for pixel with sf::Text, frames and view objects with
+// plain strings, failed starts.
 #include <gtest/gtest.h>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "DisplayManager.h"
+#include "Frame.h"
 #include "InputManager.h"
+#include "ViewObject.h"
 #include "WorldManager.h"
 #include "naive_display.h"
 #include "test_support.h"
@@ -49,7 +50,6 @@ void expectSamePicture(const sf::Image& engine, const sf::Image& reference) {
   const wd_test::Difference diff = wd_test::compareImages(engine, reference);
   EXPECT_LE(diff.max_level, 1);
   EXPECT_LE(diff.pixels, diff.lit / 200);
-  std::printf("%d of %d lit pixels differ, by at most %d\n", diff.pixels, diff.lit, diff.max_level);
 }
 
 void expectSamePicture(const sf::Image& engine, const Cells& cells, Vector corner = Vector()) {
@@ -84,8 +84,7 @@ TEST_F(DisplayTest, VariedScreenMatchesPerCharacterDrawing) {
   std::uniform_real_distribution<float> across(-2.0f, 112.0f), down(-4.0f, 52.0f);
   std::uniform_int_distribution<int> byte(32, 126), color(-1, 8);
   for (int i = 0; i < 3000; i++) {
-    cells.push_back(Cell{across(random), down(random), static_cast<char>(byte(random)),
-                         color(random)});
+    cells.push_back(Cell{across(random), down(random), static_cast<char>(byte(random)), color(random)});
   }
   const auto split = cells.begin() + cells.size() * 9 / 10;
   drawCells(Cells(cells.begin(), split));
@@ -97,14 +96,15 @@ TEST_F(DisplayTest, VariedScreenMatchesPerCharacterDrawing) {
   expectSamePicture(engine, cells, Vector(7.5f, -2.25f));
 }
 
-TEST_F(DisplayTest, StringsLandOnTheCellsOfTheirAlignment) {
+// Strings land on the cells of their alignment. Frames are centred on their position; a view object's text
+// is centred on its position plus the boundary's corner: each must leave the very pixels of those strings.
+TEST_F(DisplayTest, StringsFramesAndViewObjectsLandOnTheirCells) {
   const struct { std::string text; int just, first_cell; } cases[] = {
       {"ABCDE", wd::ALIGN_CENTER, 8}, {"ABCD", wd::ALIGN_CENTER, 8}, {"ABC", wd::ALIGN_RIGHT, 7},
       {"ABC", wd::ALIGN_LEFT, 10}, {"ABC", 7, 10}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text + " aligned " + std::to_string(c.just));
-    display().drawString(Vector(10, 4.5f), c.text, static_cast<wd::Alignment>(c.just),
-                         wd::YELLOW);
+    display().drawString(Vector(10, 4.5f), c.text, static_cast<wd::Alignment>(c.just), wd::YELLOW);
     Cells expected;
     for (std::size_t i = 0; i < c.text.size(); i++) {
       expected.push_back(Cell{c.first_cell + i * 1.0f, 4.5f, c.text[i], wd::YELLOW});
@@ -112,23 +112,43 @@ TEST_F(DisplayTest, StringsLandOnTheCellsOfTheirAlignment) {
     expectSamePicture(takeFrame(), expected);
   }
   display().drawString(Vector(10, 4), "", wd::ALIGN_CENTER, wd::RED);
-  EXPECT_EQ(wd_test::litPixels(display().captureFrame()), 0);  // nor anything from before
+  EXPECT_EQ(wd_test::litPixels(takeFrame()), 0);  // nor anything from before
+  EXPECT_EQ(wd::Frame(3, 1, "###").draw(Vector(5, 5), wd::CYAN), 0);
+  wd::Frame(4, 2, "abcdefgh").draw(Vector(10, 10), wd::RED);
+  const sf::Image frames = takeFrame();
+  display().drawString(Vector(4, 5), "###", wd::ALIGN_LEFT, wd::CYAN);
+  display().drawString(Vector(8, 9), "abcd", wd::ALIGN_LEFT, wd::RED);
+  display().drawString(Vector(8, 10), "efgh", wd::ALIGN_LEFT, wd::RED);
+  EXPECT_EQ(wd_test::compareImages(frames, takeFrame()).pixels, 0);
+  EXPECT_GT(wd_test::litPixels(frames), 500);
+  wd::WorldManager::getInstance().setBoundary(wd::Box(Vector(2, 1), 100, 50));
+  wd::ViewObject view_object;
+  view_object.setCaption("Score:");
+  view_object.setValue(30);
+  view_object.setColor(wd::CYAN);
+  for (bool border : {true, false}) {
+    view_object.setBorder(border);
+    EXPECT_EQ(view_object.draw(), 0);
+    const sf::Image drawn = takeFrame();
+    display().drawString(view_object.getPosition() + Vector(2, 1), border ? " Score: 30 " : "Score: 30",
+                         wd::ALIGN_CENTER, wd::CYAN);
+    EXPECT_EQ(wd_test::compareImages(drawn, takeFrame()).pixels, 0) << border;
+    EXPECT_GT(wd_test::litPixels(drawn), 500) << border;
+  }
 }
 
-// What a game draws into the window lies over the cells drawn before it and
-// under the cells drawn after it, whose black backgrounds cover exactly the
-// pixels that the reference's cells cover. A frame without the window handed
-// out, its events polled, stays one draw call without backgrounds.
+// What a game draws into the window lies over the cells drawn before it and under the cells drawn after it,
+// whose black backgrounds cover exactly the pixels that the reference's cells cover. A frame without the
+// window handed out, its events polled, stays one draw call without backgrounds.
 TEST_F(DisplayTest, DrawingIntoTheWindowKeepsItsPlaceAmongTheCells) {
-  const Cells on_field = {{10, 5, 'M', wd::WHITE}, {11.5f, 5.5f, 'W', wd::GREEN},
-                          {20, 7, ' ', wd::WHITE}, {30.3f, 7.6f, ' ', wd::RED},
-                          {40.55f, 20.45f, ' ', wd::WHITE}};
+  const Cells on_field = {{10, 5, 'M', wd::WHITE}, {11.5f, 5.5f, 'W', wd::GREEN}, {20, 7, ' ', wd::WHITE},
+                          {30.3f, 7.6f, ' ', wd::RED}, {40.55f, 20.45f, ' ', wd::WHITE}};
   const Cells on_mark = {{11, 5.25f, 'O', wd::RED}, {12, 5, 'x', wd::YELLOW}};
   sf::RectangleShape field(sf::Vector2f(400, 320)), mark(sf::Vector2f(20, 15));
   field.setPosition(100, 100);
   mark.setPosition(110, 95);
   mark.setFillColor(sf::Color::Blue);
-  const auto drawScene = [&](const std::function<void(const Cells&)>& draw) {
+  const auto drawScene = [&](const auto& draw) {
     display().getWindow()->draw(field);
     draw(on_field);
     display().getWindow()->draw(mark);
