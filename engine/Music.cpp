@@ -16,8 +16,9 @@ void Music::play(bool loop) {
   if (!audioDeviceOpen()) {
     return;
   }
-  music.play();
+  // Looping is set first: a short file may be played to its end before a later setLoop.
   music.setLoop(loop);
+  music.play();
 }
 
 void Music::stop() {

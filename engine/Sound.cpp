@@ -51,8 +51,9 @@ void Sound::play(bool loop) {
   if (!audioDeviceOpen()) {
     return;
   }
-  sound.play();
+  // Looping is set first: a short file may be played to its end before a later setLoop.
   sound.setLoop(loop);
+  sound.play();
 }
 
 void Sound::stop() {
