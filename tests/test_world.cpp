@@ -242,7 +242,13 @@ TEST_F(World, UpdateMovesEveryObjectThenTakesOutTheMarkedOnes) {
   world.insertObject(p_marked);
   world.update();
   EXPECT_EQ((Objects{p_moving, p_marked}), contents(world.getAllObjects()));
-  EXPECT_EQ(-1, world.markForRemoval(p_marked));
+  // However often it is marked, taken out and put back: more times than the removal list holds.
+  for (int i = 0; i <= wd::MAX_OBJECTS; i++) {
+    EXPECT_EQ(-1, world.markForRemoval(p_marked));
+    world.update();
+    world.insertObject(p_marked);
+  }
+  EXPECT_EQ((Objects{p_moving, p_marked}), contents(world.getAllObjects()));
   delete p_marked;  // taken out of the world, not deleted
 }
 
