@@ -25,7 +25,7 @@ const char* const MESSAGE_PREFIX = " Message: ";
 
 const char* const COLOR_NAMES[] = {"black", "red", "green", "yellow", "blue", "magenta", "cyan", "white"};
 
-// A registry of its own: the engine's shared one also opens the audio device.
+// A registry of its own: the checker needs the sprite table only, not the shared manager with its sound tables.
 class SpriteChecker : public wd::SpriteResourceManager {
  public:
   SpriteChecker() = default;
