@@ -4,6 +4,7 @@
 
 #include "DisplayProbe.h"
 #include "LogManager.h"
+#include "Utf8Decoder.h"
 #include "utility.h"
 
 namespace wd {
@@ -15,16 +16,16 @@ namespace {
 
 const unsigned int COLOR_DEPTH_BITS = 32;
 
-sf::Color toSfColor(Color color) {
-  static const sf::Color SF_COLORS[] = {sf::Color::Black, sf::Color::Red,     sf::Color::Green,
-                                        sf::Color::Yellow, sf::Color::Blue,   sf::Color::Magenta,
-                                        sf::Color::Cyan,  sf::Color::White};
-  return SF_COLORS[color];
-}
-
 bool isKnownColor(Color color) { return color >= BLACK && color <= WHITE; }
 
 }  // namespace
+
+sf::Color rgbOf(Color color) {
+  static const sf::Color SF_COLORS[] = {sf::Color::Black, sf::Color::Red,     sf::Color::Green,
+                                        sf::Color::Yellow, sf::Color::Blue,   sf::Color::Magenta,
+                                        sf::Color::Cyan,  sf::Color::White};
+  return isKnownColor(color) ? SF_COLORS[color] : sf::Color::White;
+}
 
 float cellWidth() {
   const DisplayManager& display_manager = DisplayManager::getInstance();
@@ -116,7 +117,7 @@ int DisplayManager::drawCharacter(Vector world_pos, char ch, Color color) {
   }
   const Vector pixel_pos = cellsToPixels(toViewPosition(world_pos));
   if (isKnownColor(color)) {
-    current_color = toSfColor(color);
+    current_color = rgbOf(color);
   }
   cell_batch.add(sf::Vector2f(pixel_pos.getX(), pixel_pos.getY()), current_color, ch);
   return 0;
@@ -138,6 +139,31 @@ int DisplayManager::drawString(Vector world_pos, std::string str, Alignment just
   for (int i = 0; i < length; i++) {
     const Vector temp_pos(starting_pos.getX() + static_cast<float>(i), starting_pos.getY());
     drawCharacter(temp_pos, str[static_cast<std::size_t>(i)], color);
+  }
+  return 0;
+}
+
+int DisplayManager::drawGlyph(Vector world_pos, char32_t code_point, sf::Color foreground,
+                              sf::Color background) {
+  // Placeholder until the cell batch draws any code point on any background.
+  (void)background;
+  if (p_window == nullptr) {
+    return -1;
+  }
+  const Vector pixel_pos = cellsToPixels(toViewPosition(world_pos));
+  cell_batch.add(sf::Vector2f(pixel_pos.getX(), pixel_pos.getY()), foreground,
+                 code_point < 0x80 ? static_cast<char>(code_point) : '?');
+  return 0;
+}
+
+int DisplayManager::drawText(Vector world_pos, const std::string& text, Alignment just,
+                             sf::Color foreground, sf::Color background) {
+  (void)just;
+  int column = 0;
+  for (Utf8Decoder decoder(text); !decoder.atEnd(); column++) {
+    const Utf8Char step = decoder.next();
+    drawGlyph(Vector(world_pos.getX() + static_cast<float>(column), world_pos.getY()),
+              step.code_point, foreground, background);
   }
   return 0;
 }

@@ -29,6 +29,9 @@ float cellHeight();
 // View cells to window pixels.
 Vector cellsToPixels(Vector cells);
 
+// The 24-bit colour of one of the eight colours; white for any other value.
+sf::Color rgbOf(Color color);
+
 // Owns the window and draws coloured characters on its cell grid.
 class DisplayManager : public Manager {
  public:
@@ -46,6 +49,17 @@ class DisplayManager : public Manager {
 
   // Draws a string, one character per cell. Always 0.
   int drawString(Vector world_pos, std::string str, Alignment just, Color color);
+
+  // Draws one glyph at a world cell position in a 24-bit colour, on a
+  // background colour (opaque black, as behind every character, by
+  // default); -1 without a window.
+  int drawGlyph(Vector world_pos, char32_t code_point, sf::Color foreground,
+                sf::Color background = CELL_BACKGROUND_COLOR);
+
+  // Draws a UTF-8 string, one glyph per cell, aligned by its cell count. A
+  // byte that is not UTF-8 takes a cell of its own. Always 0.
+  int drawText(Vector world_pos, const std::string& text, Alignment just, sf::Color foreground,
+               sf::Color background = CELL_BACKGROUND_COLOR);
 
   // Shows the finished frame and clears the next one; -1 without a window.
   int swapBuffers();
