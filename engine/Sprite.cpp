@@ -1,5 +1,7 @@
 #include "Sprite.h"
 
+#include "DisplayManager.h"
+
 namespace wd {
 
 Sprite::Sprite()
@@ -8,6 +10,8 @@ Sprite::Sprite()
       max_frame_count(0),
       frame_count(0),
       color(WHITE),
+      rgb_color(sf::Color::White),
+      has_rgb_color(false),
       slowdown(0),
       has_frame_array(false),
       frame(),
@@ -21,6 +25,8 @@ Sprite::Sprite(int max_frames)
       max_frame_count(max_frames < 0 ? 0 : max_frames),
       frame_count(0),
       color(WHITE),
+      rgb_color(sf::Color::White),
+      has_rgb_color(false),
       slowdown(0),
       has_frame_array(true),
       frame(),
@@ -38,7 +44,19 @@ void Sprite::setHeight(int new_height) { height = new_height; }
 
 Color Sprite::getColor() const { return color; }
 
-void Sprite::setColor(Color new_color) { color = new_color; }
+void Sprite::setColor(Color new_color) {
+  color = new_color;
+  has_rgb_color = false;
+}
+
+sf::Color Sprite::getRgbColor() const { return has_rgb_color ? rgb_color : rgbOf(color); }
+
+void Sprite::setRgbColor(sf::Color new_rgb_color) {
+  rgb_color = new_rgb_color;
+  has_rgb_color = true;
+}
+
+bool Sprite::hasRgbColor() const { return has_rgb_color; }
 
 int Sprite::getSlowdown() const { return slowdown; }
 
@@ -71,7 +89,9 @@ int Sprite::draw(int frame_number, Vector position) const {
     return -1;
   }
   // A slot that was never filled holds no frame and draws nothing.
-  if (frame_number < frame_count) {
+  if (frame_number < frame_count && has_rgb_color) {
+    frame[frame_number].draw(position, rgb_color);
+  } else if (frame_number < frame_count) {
     frame[frame_number].draw(position, color);
   }
   return 0;

@@ -6,6 +6,8 @@
 #include <new>
 
 #include "LogManager.h"
+#include "RichSpriteFormat.h"
+#include "XpImage.h"
 
 namespace wd {
 
@@ -16,6 +18,9 @@ namespace {
 int line_number = 0;
 
 const char* const FRAME_END = "end";
+
+// The header opens the file, so its first setting is on line 2.
+const int FIRST_HEADER_LINE = 2;
 
 struct ColorName {
   const char* name;
@@ -81,6 +86,15 @@ void logQuotedLines(const std::vector<std::string>& lines) {
 }
 
 }  // namespace
+
+const char* colorName(Color color) {
+  for (const ColorName& entry : COLOR_NAMES) {
+    if (color == entry.color) {
+      return entry.name;
+    }
+  }
+  return nullptr;
+}
 
 void discardCR(std::string& str) {
   if (!str.empty() && str.back() == '\r') {
@@ -220,11 +234,12 @@ bool readRequiredInt(std::vector<std::string>* p_data, const char* key, int* p_v
   return true;
 }
 
-// Reads and checks the header section; false when the load must fail.
-bool readHeader(std::ifstream* p_file, SpriteHeader* p_header) {
+// Reads and checks the header section, and what the file opts into;
+// false when the load must fail.
+bool readHeader(std::ifstream* p_file, SpriteHeader* p_header, RichSpriteFormat* p_format) {
   LogManager& log_manager = LogManager::getInstance();
   std::vector<std::string> data = readData(p_file, "HEADER");
-  if (data.empty()) {
+  if (data.empty() || !p_format->readHeader(&data, FIRST_HEADER_LINE, &line_number)) {
     return false;
   }
   if (!readRequiredInt(&data, "frames", &p_header->frames) ||
@@ -282,12 +297,15 @@ bool applyColor(const std::string& color_name, Sprite* p_new_sprite) {
 
 // Cuts the body into the header's number of frames and adds them; false
 // when a frame is malformed or missing, or when lines are left over.
-bool addFrames(std::vector<std::string>* p_data, const SpriteHeader& header, Sprite* p_new_sprite) {
+bool addFrames(std::vector<std::string>* p_data, const SpriteHeader& header, const RichSpriteFormat& format,
+               Sprite* p_new_sprite) {
   LogManager& log_manager = LogManager::getInstance();
   // The closing tag was counted by readData; it is counted again after the frames.
   line_number--;
   for (int i = 0; i < header.frames; i++) {
-    const Frame frame = readFrame(p_data, header.width, header.height);
+    const Frame frame = format.isOptedIn()
+                            ? format.readFrame(p_data, header.width, header.height, &line_number)
+                            : readFrame(p_data, header.width, header.height);
     if (frame.getString().empty()) {
       log_manager.writeMessage("SRM::loadSprite(): Error! No frame data to add.");
       return false;
@@ -330,6 +348,30 @@ bool readFooter(std::ifstream* p_file) {
   return true;
 }
 
+// Reads a REXPaint picture into a sprite of one frame, or null (and logged).
+Sprite* readXpSprite(const std::string& filename) {
+  LogManager& log_manager = LogManager::getInstance();
+  XpImage image;
+  if (image.readFile(filename) == -1 && image.getError().empty()) {
+    log_manager.writeMessage("SRM::loadSprite(): Error! Cannot open file '%s'.", filename.c_str());
+    return nullptr;
+  }
+  log_manager.writeMessage("SRM::loadSprite(): Opened file '%s'.", filename.c_str());
+  if (!image.getError().empty()) {
+    log_manager.writeMessage("SRM::loadSprite(): Error! REXPaint file '%s': %s.", filename.c_str(),
+                             image.getError().c_str());
+    return nullptr;
+  }
+  log_manager.writeMessage("	      Layers: %d", image.getLayerCount());
+  log_manager.writeMessage("	       Width: %d", image.getWidth());
+  log_manager.writeMessage("	      Height: %d", image.getHeight());
+  Sprite* p_new_sprite = new Sprite(1);
+  p_new_sprite->setWidth(image.getWidth());
+  p_new_sprite->setHeight(image.getHeight());
+  p_new_sprite->addFrame(image.toFrame());
+  return p_new_sprite;
+}
+
 // Ends a failed load: nothing of it stays behind.
 int failLoad(Sprite* p_new_sprite, const std::string& label) {
   delete p_new_sprite;
@@ -369,6 +411,10 @@ int SpriteResourceManager::loadSprite(std::string filename, std::string label) {
     return failLoad(nullptr, label);
   }
   log_manager.writeMessage("SRM::loadSprite(): Loading sprite '%s'.", filename.c_str());
+  if (XpImage::isXpFileName(filename)) {
+    Sprite* p_new_sprite = readXpSprite(filename);
+    return p_new_sprite == nullptr ? failLoad(nullptr, label) : registerSprite(p_new_sprite, label);
+  }
   std::ifstream file(filename);
   if (!file.is_open()) {
     log_manager.writeMessage("SRM::loadSprite(): Error! Cannot open file '%s'.", filename.c_str());
@@ -378,7 +424,8 @@ int SpriteResourceManager::loadSprite(std::string filename, std::string label) {
   line_number = 0;
 
   SpriteHeader header;
-  if (!readHeader(&file, &header)) {
+  RichSpriteFormat format;
+  if (!readHeader(&file, &header, &format)) {
     return failLoad(nullptr, label);
   }
   std::vector<std::string> body = readData(&file, "BODY");
@@ -392,14 +439,18 @@ int SpriteResourceManager::loadSprite(std::string filename, std::string label) {
   p_new_sprite->setWidth(header.width);
   p_new_sprite->setHeight(header.height);
   p_new_sprite->setSlowdown(header.slowdown);
-  if (!applyColor(header.color, p_new_sprite) || !addFrames(&body, header, p_new_sprite) ||
-      !readFooter(&file)) {
+  if (!(format.applyRgbColor(header.color, p_new_sprite) || applyColor(header.color, p_new_sprite)) ||
+      !addFrames(&body, header, format, p_new_sprite) || !readFooter(&file)) {
     return failLoad(p_new_sprite, label);
   }
+  return registerSprite(p_new_sprite, label);
+}
+
+int SpriteResourceManager::registerSprite(Sprite* p_new_sprite, const std::string& label) {
   p_new_sprite->setLabel(label);
   p_sprite[sprite_count] = p_new_sprite;
   sprite_count++;
-  log_manager.writeMessage("SRM::loadSprite(): Sprite '%s' loaded.", label.c_str());
+  LogManager::getInstance().writeMessage("SRM::loadSprite(): Sprite '%s' loaded.", label.c_str());
   return 0;
 }
 

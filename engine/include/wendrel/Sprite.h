@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <SFML/Graphics/Color.hpp>
+
 #include "Color.h"
 #include "Frame.h"
 #include "Vector.h"
@@ -27,7 +29,14 @@ class Sprite {
   int getHeight() const;
   void setHeight(int new_height);
   Color getColor() const;
+  // Sets the colour; a 24-bit colour set before gives way to it.
   void setColor(Color new_color);
+  // The 24-bit colour the sprite draws in: the one set, or its colour's.
+  sf::Color getRgbColor() const;
+  // Draws the sprite in a 24-bit colour; getColor stays as it was.
+  void setRgbColor(sf::Color new_rgb_color);
+  // Whether a 24-bit colour was set (and not replaced by setColor since).
+  bool hasRgbColor() const;
   int getSlowdown() const;
   void setSlowdown(int new_slowdown);
   std::string getLabel() const;
@@ -49,6 +58,8 @@ class Sprite {
   int max_frame_count;
   int frame_count;
   Color color;
+  sf::Color rgb_color;
+  bool has_rgb_color;
   int slowdown;
   // False for a default-constructed sprite, which has no frames to draw.
   bool has_frame_array;

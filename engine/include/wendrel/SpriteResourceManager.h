@@ -33,6 +33,9 @@ std::string matchLineStr(std::vector<std::string>* p_data, const char* key);
 // The next frame of the body, removing its lines; an empty frame on error.
 Frame readFrame(std::vector<std::string>* p_data, int width, int height);
 
+// The name that a sprite file gives a colour, or null for a value outside the eight.
+const char* colorName(Color color);
+
 // Keeps every loaded sprite and finds it by label.
 class SpriteResourceManager : public Manager {
  public:
@@ -45,7 +48,8 @@ class SpriteResourceManager : public Manager {
   // Deletes every registered sprite.
   void shutDown() override;
 
-  // Reads a sprite file and registers the sprite under label. 0 or -1.
+  // Reads a sprite file and registers the sprite under label. 0 or -1. A
+  // file whose name ends in ".xp" is read as a REXPaint picture.
   int loadSprite(std::string filename, std::string label);
 
   // The first registered sprite with that label, or null.
@@ -60,6 +64,9 @@ class SpriteResourceManager : public Manager {
  private:
   // Index of the first registered sprite with that label, or -1.
   int findSprite(const std::string& label) const;
+
+  // Registers a loaded sprite under label and logs it. Returns 0.
+  int registerSprite(Sprite* p_new_sprite, const std::string& label);
 
   // Deletes every registered sprite and empties the registry.
   void deleteAllSprites();

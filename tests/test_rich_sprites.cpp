@@ -1,0 +1,508 @@
+// Sprite files that opt into cells (UTF-8 rows, 24-bit colours, colour maps), REXPaint pictures
+// written by libtcod, and the unchanged reading of every file that does not opt in.
+#include <iconv.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "CellPalette.h"
+#include "Cp437.h"
+#include "DisplayManager.h"
+#include "RichSpriteWriter.h"
+#include "Sprite.h"
+#include "SpriteResourceManager.h"
+#include "Utf8Decoder.h"
+#include "WorldManager.h"
+#include "XpImage.h"
+#include "test_support.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using Bytes = std::vector<std::uint8_t>;
+using wd_test::readLog;
+using wd_test::restartLog;
+
+class Registry : public wd::SpriteResourceManager {};
+
+const std::string SRM = "SRM::loadSprite(): ";
+
+std::string sourceDir() { return std::getenv("WD_SOURCE_DIR"); }
+std::string fixture(const std::string& name) { return std::string(std::getenv("WD_BINARY_DIR")) + "/xp-fixtures/" + name; }
+
+std::string logOf(const Lines& messages) {
+  std::string text;
+  for (const std::string& message : messages) {
+    text += " Message: " + message;
+  }
+  return text;
+}
+
+std::string textOf(const Lines& lines) {
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line + "\n";
+  }
+  return text;
+}
+
+std::u32string codePointsOf(const wd::Frame& frame) {
+  return std::u32string(frame.getCodePoints().begin(), frame.getCodePoints().end());
+}
+
+std::u32string decoded(const std::string& utf8) {
+  std::u32string text;
+  wd::Utf8Decoder decoder(utf8);
+  while (!decoder.atEnd()) {
+    text += decoder.next().code_point;
+  }
+  return text;
+}
+
+// The complete example of the format's documentation: the block after the marker line.
+std::string documentedExample() {
+  std::istringstream doc(wd_test::readFile(sourceDir() + "/docs/sprite-format.md"));
+  std::string line, text;
+  bool marked = false, inside = false;
+  while (std::getline(doc, line)) {
+    if (line == "<!-- a complete file of cells, loaded by tests/test_rich_sprites.cpp -->") {
+      marked = true;
+    } else if (marked && !inside && line == "```text") {
+      inside = true;
+    } else if (inside && line == "```") {
+      return text;
+    } else if (inside) {
+      text += line + "\n";
+    }
+  }
+  return text;
+}
+
+class RichSpriteTest : public ::testing::Test {
+ protected:
+  int load(const std::string& text, const std::string& file = "sprites/rich-spr.txt", const std::string& label = "L") {
+    wd_test::writeFile(file, text);
+    restartLog();
+    return registry.loadSprite(file, label);
+  }
+
+  Registry registry;
+};
+
+// The documented file: glyphs beyond ASCII, a sprite colour #rrggbb, a palette and the two maps.
+TEST_F(RichSpriteTest, DocumentedFileLoadsCellsAndColours) {
+  const std::string text = documentedExample();
+  ASSERT_EQ(load(text), 0) << readLog();
+  EXPECT_EQ(readLog(), logOf({SRM + "Loading sprite 'sprites/rich-spr.txt'.", SRM + "Opened file 'sprites/rich-spr.txt'.",
+                              "\t      Frames: 2", "\t       Width: 5", "\t      Height: 3", "\t    Slowdown: 8",
+                              "\t       Color: #ffcc00", SRM + "Sprite 'L' loaded."}));
+  const wd::Sprite& sprite = *registry.getSprite("L");
+  EXPECT_TRUE(sprite.hasRgbColor());
+  EXPECT_EQ(sprite.getRgbColor(), sf::Color(0xff, 0xcc, 0x00));
+  EXPECT_EQ(sprite.getColor(), wd::WHITE);
+  EXPECT_EQ(sprite.getSlowdown(), 8);
+  const wd::Frame frame = sprite.getFrame(0);
+  EXPECT_EQ(codePointsOf(frame), U"╔═══╗║ ♥ ║╚═══╝");
+  EXPECT_EQ(frame.getString(), "╔═══╗║ ♥ ║╚═══╝");
+  ASSERT_TRUE(frame.hasCellColors());
+  const sf::Color white(255, 255, 255), red(0xe0, 0x20, 0x40), blue(0x20, 0x30, 0x60), black(0, 0, 0);
+  EXPECT_EQ(frame.getForeground()[7], red);
+  EXPECT_EQ(frame.getForeground()[6], white);
+  EXPECT_EQ(frame.getBackground()[0], blue);
+  EXPECT_EQ(frame.getBackground()[6], black);
+  EXPECT_EQ(codePointsOf(sprite.getFrame(1))[7], U'☼');
+  EXPECT_EQ(sprite.getFrame(1).getBackground()[7], red);
+}
+
+// Written out and read back, a sprite is the same cell for cell; writing it again gives the same text.
+TEST_F(RichSpriteTest, WrittenSpritesReadBackTheSame) {
+  const std::vector<std::string> sources = {
+      documentedExample(),
+      // A plain file: its bytes become cells of the opted-in form.
+      textOf({"<HEADER>", "frames 1", "width 3", "height 2", "color cyan", "</HEADER>", "<BODY>", "(o)", "/#\\",
+              "end", "</BODY>", "<FOOTER>", "version 1", "</FOOTER>"}),
+      // Opted in without a palette, a named colour.
+      textOf({"<HEADER>", "format rich", "frames 1", "width 2", "height 1", "color red", "slowdown 3", "</HEADER>",
+              "<BODY>", "→€", "end", "</BODY>", "<FOOTER>", "version 7", "</FOOTER>"})};
+  for (const std::string& source : sources) {
+    ASSERT_EQ(load(source), 0) << source << readLog();
+    const wd::Sprite& first = *registry.getSprite("L");
+    std::string written;
+    ASSERT_EQ(wd::RichSpriteWriter::write(first, &written), 0);
+    ASSERT_EQ(load(written, "sprites/again-spr.txt", "M"), 0) << written << readLog();
+    const wd::Sprite& second = *registry.getSprite("M");
+    EXPECT_EQ(second.getRgbColor(), first.getRgbColor());
+    EXPECT_EQ(second.hasRgbColor(), first.hasRgbColor());
+    EXPECT_EQ(second.getColor(), first.getColor());
+    EXPECT_EQ((std::vector<int>{second.getFrameCount(), second.getWidth(), second.getHeight(), second.getSlowdown()}),
+              (std::vector<int>{first.getFrameCount(), first.getWidth(), first.getHeight(), first.getSlowdown()}));
+    for (int i = 0; i < first.getFrameCount(); i++) {
+      const wd::Frame before = first.getFrame(i), after = second.getFrame(i);
+      EXPECT_EQ(codePointsOf(after), before.hasCodePoints() ? codePointsOf(before) : decoded(before.getString()));
+      EXPECT_EQ(after.getForeground(), before.getForeground());
+      EXPECT_EQ(after.getBackground(), before.getBackground());
+    }
+    std::string rewritten;
+    ASSERT_EQ(wd::RichSpriteWriter::write(second, &rewritten), 0);
+    EXPECT_EQ(rewritten, written);
+    registry.unloadSprite("L");
+    registry.unloadSprite("M");
+  }
+}
+
+// A 3 x 2 file of cells; entry i is file line i + 1.
+const Lines CELLS = {"<HEADER>", "format rich", "frames 1", "width 3", "height 2", "color #102030", "slowdown 2",
+                     "palette a #ff0000", "palette b #00ff00", "</HEADER>", "<BODY>", "─█─", "░▒▓", "aba", "bab",
+                     "bbb", "aaa", "end", "</BODY>", "<FOOTER>", "version 1", "</FOOTER>"};
+
+Lines edit(int line, int remove, const Lines& insert, Lines lines = CELLS) {
+  const auto at = lines.begin() + (line - 1);
+  lines.insert(lines.erase(at, at + remove), insert.begin(), insert.end());
+  return lines;
+}
+
+const std::string FILE_NAME = "sprites/rich-spr.txt";
+const std::string OPENED = logOf({SRM + "Loading sprite '" + FILE_NAME + "'.", SRM + "Opened file '" + FILE_NAME + "'."});
+const std::string SETTINGS = logOf({"\t      Frames: 1", "\t       Width: 3", "\t      Height: 2", "\t    Slowdown: 2"});
+const std::string HEADER = OPENED + SETTINGS + logOf({"\t       Color: #102030"});
+const std::string NO_FRAME = SRM + "Error! No frame data to add.";
+
+// Every failure names its file line; a file that does not opt in reads its rows as bytes, as ever.
+TEST_F(RichSpriteTest, EachFailureNamesItsLine) {
+  ASSERT_EQ(load(textOf(CELLS)), 0) << readLog();
+  EXPECT_EQ(readLog(), HEADER + logOf({SRM + "Sprite 'L' loaded."}));
+  const wd::Frame frame = registry.getSprite("L")->getFrame(0);
+  EXPECT_EQ(codePointsOf(frame), U"─█─░▒▓");
+  const sf::Color a(255, 0, 0), b(0, 255, 0);
+  EXPECT_EQ(frame.getForeground(), (std::vector<sf::Color>{a, b, a, b, a, b}));
+  EXPECT_EQ(frame.getBackground(), (std::vector<sf::Color>{b, b, b, a, a, a}));
+  registry.unloadSprite("L");
+
+  const std::string unused = SRM + "Warning! Unused HEADER lines:";
+  const std::vector<std::tuple<Lines, std::string, Lines>> cases = {
+      // An overlong '/', a surrogate, a sequence cut off at the end of the row.
+      {edit(12, 1, {"\xC0\xAF█─"}), HEADER,
+       {"\tError! Line 12: Malformed UTF-8 at byte 1 (character 1).", "\tLine 12: '\xC0\xAF█─'", NO_FRAME}},
+      {edit(13, 1, {"░\xED\xA0\x80▓"}), HEADER,
+       {"\tError! Line 13: Malformed UTF-8 at byte 4 (character 2).", "\tLine 13: '░\xED\xA0\x80▓'", NO_FRAME}},
+      {edit(12, 1, {"─█\xE2\x94"}), HEADER,
+       {"\tError! Line 12: Malformed UTF-8 at byte 7 (character 3).", "\tLine 12: '─█\xE2\x94'", NO_FRAME}},
+      // Widths count code points, not bytes.
+      {edit(13, 1, {"░▒▓▓"}), HEADER,
+       {"\tError! Line 13: Line length is 4 (frame width is 3).", "\tLine 13: '░▒▓▓'", NO_FRAME}},
+      {edit(15, 1, {"ba"}), HEADER,
+       {"\tError! Line 15: Colour map row length is 2 (frame width is 3).", "\tLine 15: 'ba'", NO_FRAME}},
+      {edit(17, 1, {}), HEADER, {"\tError! Line 17: Colour map has only 1 of 2 rows.", "\tLine 17: 'end'", NO_FRAME}},
+      {edit(18, 0, {"aaa"}), HEADER, {"\tError! Line 18: Expected 'end'.", "\tLine 18: 'aaa'", NO_FRAME}},
+      {edit(16, 3, {}), HEADER, {"\tError! Line 16: No more frame data before 'end'.", NO_FRAME}},
+      {edit(14, 1, {"abz"}), HEADER,
+       {"\tError! Line 14: Unknown palette letter 'z' (column 3).", "\tLine 14: 'abz'", NO_FRAME}},
+      {edit(8, 1, {"palette a red"}), OPENED,
+       {"\tError! Line 8: A palette line reads 'palette <letter> #rrggbb'.", "\tLine 8: 'palette a red'"}},
+      {edit(9, 1, {"palette a #00ff00"}), OPENED,
+       {"\tError! Line 9: Palette letter 'a' is given twice.", "\tLine 9: 'palette a #00ff00'"}},
+      {edit(6, 1, {"color #10203"}), OPENED + SETTINGS + logOf({"\t       Color: #10203"}),
+       {SRM + "Error! Unrecognized color '#10203'.", "  Valid colors are: black, red, green, yellow,",
+        "                    blue, magenta, cyan and white."}},
+      // Without the exact opt-in line the file is a plain one: its extra lines are unused, its rows bytes.
+      {edit(2, 1, {"format  rich"}), OPENED + logOf({unused, "\t'format  rich'", "\t'palette a #ff0000'",
+                                                     "\t'palette b #00ff00'"}) + SETTINGS +
+                                        logOf({"\t       Color: #102030"}),
+       {SRM + "Error! Unrecognized color '#102030'.", "  Valid colors are: black, red, green, yellow,",
+        "                    blue, magenta, cyan and white."}},
+      {edit(2, 1, {"format rich "}, edit(6, 1, {"color blue"})),
+       OPENED + logOf({unused, "\t'format rich '", "\t'palette a #ff0000'", "\t'palette b #00ff00'"}) + SETTINGS +
+           logOf({"\t       Color: blue"}),
+       {"\tError! Line 12: Line length is 9 (frame width is 3).", "\tLine 12: '─█─'", NO_FRAME}},
+  };
+  for (const auto& [file, before, messages] : cases) {
+    const std::string text = textOf(file);
+    EXPECT_EQ(load(text), -1) << text;
+    EXPECT_EQ(readLog(), before + logOf(messages) + logOf({SRM + "Sprite 'L' not loaded."})) << text;
+    EXPECT_EQ(registry.getSprite("L"), nullptr);
+  }
+}
+
+// The body of a plain file: the frames' rows joined, each frame's "end" dropped.
+Lines plainFrames(const Lines& file, int height) {
+  Lines frames;
+  std::size_t at = std::find(file.begin(), file.end(), "<BODY>") - file.begin() + 1;
+  while (file[at] != "</BODY>") {
+    std::string frame;
+    for (int row = 0; row < height; row++) {
+      frame += file[at++];
+    }
+    frames.push_back(frame);
+    at++;  // end
+  }
+  return frames;
+}
+
+Lines linesOf(const std::string& text) {
+  Lines lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string valueOf(const Lines& file, const std::string& key) {
+  for (const std::string& line : file) {
+    if (line.compare(0, key.size() + 1, key + " ") == 0) {
+      return line.substr(key.size() + 1);
+    }
+  }
+  return "";
+}
+
+// Every shipped sprite that does not opt in: byte frames, one named colour, the log of a plain file.
+TEST_F(RichSpriteTest, ShippedPlainSpritesReadAsBefore) {
+  const std::string source = sourceDir();
+  std::vector<std::string> files;
+  for (const std::string folder : {"/assets/sprites", "/examples/hello/sprites", "/examples/cave/sprites"}) {
+    for (const auto& entry : std::filesystem::directory_iterator(source + folder)) {
+      files.push_back(entry.path().string());
+    }
+  }
+  int plain = 0;
+  for (const std::string& path : files) {
+    const Lines file = linesOf(wd_test::readFile(path));
+    if (std::find(file.begin(), file.end(), "format rich") != file.end()) {
+      continue;
+    }
+    plain++;
+    restartLog();
+    ASSERT_EQ(registry.loadSprite(path, "L"), 0) << path;
+    EXPECT_EQ(readLog(), logOf({SRM + "Loading sprite '" + path + "'.", SRM + "Opened file '" + path + "'.",
+                                "\t      Frames: " + valueOf(file, "frames"), "\t       Width: " + valueOf(file, "width"),
+                                "\t      Height: " + valueOf(file, "height"),
+                                "\t    Slowdown: " + valueOf(file, "slowdown"), "\t       Color: " + valueOf(file, "color"),
+                                SRM + "Sprite 'L' loaded."}));
+    const wd::Sprite& sprite = *registry.getSprite("L");
+    EXPECT_FALSE(sprite.hasRgbColor()) << path;
+    EXPECT_STREQ(wd::colorName(sprite.getColor()), valueOf(file, "color").c_str()) << path;
+    const Lines frames = plainFrames(file, sprite.getHeight());
+    ASSERT_EQ(sprite.getFrameCount(), static_cast<int>(frames.size())) << path;
+    for (int i = 0; i < sprite.getFrameCount(); i++) {
+      const wd::Frame frame = sprite.getFrame(i);
+      EXPECT_EQ(frame.getString(), frames[i]) << path;
+      EXPECT_FALSE(frame.hasCodePoints() || frame.hasCellColors()) << path;
+    }
+    registry.unloadSprite("L");
+  }
+  EXPECT_GE(plain, 8);
+}
+
+// Code page 437 against glibc's own table for 128 to 255, and the symbols that the editor shows for 1 to 31 and 127.
+TEST(Cp437Test, EveryCodeHasItsCharacter) {
+  iconv_t to_unicode = iconv_open("UTF-32LE", "CP437");
+  ASSERT_NE(to_unicode, reinterpret_cast<iconv_t>(-1));
+  for (int code = 128; code < 256; code++) {
+    char in = static_cast<char>(code);
+    char32_t out = 0;
+    char* p_in = &in;
+    char* p_out = reinterpret_cast<char*>(&out);
+    std::size_t in_left = 1, out_left = sizeof(out);
+    ASSERT_NE(iconv(to_unicode, &p_in, &in_left, &p_out, &out_left), static_cast<std::size_t>(-1)) << code;
+    EXPECT_EQ(wd::Cp437::toUnicode(code), out) << code;
+  }
+  iconv_close(to_unicode);
+  const std::u32string symbols = U"☺☻♥♦♣♠•◘○◙♂♀♪♫☼►◄↕‼¶§▬↨↑↓→←∟↔▲▼";
+  for (int code = 1; code < 32; code++) {
+    EXPECT_EQ(wd::Cp437::toUnicode(code), symbols[code - 1]) << code;
+  }
+  for (int code = 32; code < 127; code++) {
+    EXPECT_EQ(wd::Cp437::toUnicode(code), static_cast<char32_t>(code));
+  }
+  EXPECT_EQ(wd::Cp437::toUnicode(127), U'⌂');
+  EXPECT_EQ(wd::Cp437::toUnicode(0), U' ');
+  EXPECT_EQ(wd::Cp437::toUnicode(256), U'\uFFFD');
+}
+
+TEST(CellPaletteTest, ColoursAndLetters) {
+  sf::Color color(1, 2, 3);
+  EXPECT_TRUE(wd::CellPalette::parseColor("#a0B1c2", &color));
+  EXPECT_EQ(color, sf::Color(0xa0, 0xb1, 0xc2));
+  EXPECT_EQ(wd::CellPalette::formatColor(color), "#a0b1c2");
+  for (const std::string bad : {"#a0b1c", "#a0b1c2 ", "a0b1c2f", "#a0b1g2", "#a0b/c2", "#:0b1c2", "#G0b1c2", "#`0b1c2"}) {
+    EXPECT_FALSE(wd::CellPalette::parseColor(bad, &color)) << bad;
+  }
+  EXPECT_EQ(color, sf::Color(0xa0, 0xb1, 0xc2));
+  wd::CellPalette palette;
+  EXPECT_TRUE(palette.isEmpty());
+  EXPECT_EQ(palette.addColor('!', sf::Color::Red), 0);
+  EXPECT_EQ(palette.addColor('~', sf::Color::Blue), 0);
+  EXPECT_EQ(palette.addColor('!', sf::Color::Green), -1);
+  EXPECT_EQ(palette.addColor(' ', sf::Color::Green), -1);
+  EXPECT_EQ(palette.addColor('\x7f', sf::Color::Green), -1);
+  EXPECT_FALSE(palette.isEmpty());
+  EXPECT_TRUE(palette.findColor('~', &color));
+  EXPECT_EQ(color, sf::Color::Blue);
+  EXPECT_FALSE(palette.findColor('a', &color));
+  EXPECT_FALSE(palette.findColor(static_cast<char>(0xE2), &color));
+}
+
+// The cells that libtcod's writer says the editor shows, as listed beside each picture.
+struct ShownCell {
+  bool empty;
+  int code;
+  sf::Color foreground, background;
+};
+
+std::vector<ShownCell> shownCells(const std::string& name) {
+  std::ifstream in(fixture(name + ".cells"));
+  std::vector<ShownCell> cells;
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    int code = 0, fr = 0, fg = 0, fb = 0, br = 0, bg = 0, bb = 0;
+    const bool empty = line == "empty";
+    fields >> code >> fr >> fg >> fb >> br >> bg >> bb;
+    cells.push_back(ShownCell{empty, code, sf::Color(fr, fg, fb), sf::Color(br, bg, bb)});
+  }
+  return cells;
+}
+
+// The character the editor's font shows for a code, by glibc's table (ASCII and the symbols below 32 are checked above).
+char32_t unicodeOf(int code) { return code >= 128 || code < 32 || code == 127 ? wd::Cp437::toUnicode(code) : code; }
+
+TEST_F(RichSpriteTest, IndependentXpFilesLoadComposited) {
+  for (const auto& [name, width, height, layers] :
+       std::vector<std::tuple<std::string, int, int, int>>{{"codepage", 32, 8, 1}, {"layers", 7, 4, 3}}) {
+    const std::string path = fixture(name + ".xp");
+    restartLog();
+    ASSERT_EQ(registry.loadSprite(path, name), 0) << readLog();
+    EXPECT_EQ(readLog(), logOf({SRM + "Loading sprite '" + path + "'.", SRM + "Opened file '" + path + "'.",
+                                "\t      Layers: " + std::to_string(layers), "\t       Width: " + std::to_string(width),
+                                "\t      Height: " + std::to_string(height), SRM + "Sprite '" + name + "' loaded."}));
+    const wd::Sprite& sprite = *registry.getSprite(name);
+    ASSERT_EQ(sprite.getFrameCount(), 1);
+    EXPECT_EQ(sprite.getWidth() * 100 + sprite.getHeight(), width * 100 + height);
+    const wd::Frame frame = sprite.getFrame(0);
+    const std::vector<ShownCell> shown = shownCells(name);
+    ASSERT_EQ(shown.size(), frame.getCodePoints().size());
+    for (std::size_t i = 0; i < shown.size(); i++) {
+      const ShownCell& cell = shown[i];
+      EXPECT_EQ(frame.getCodePoints()[i], cell.empty ? U' ' : unicodeOf(cell.code)) << name << " " << i;
+      EXPECT_EQ(frame.getBackground()[i], cell.empty ? sf::Color::Black : cell.background) << name << " " << i;
+      if (!cell.empty) {
+        EXPECT_EQ(frame.getForeground()[i], cell.foreground) << name << " " << i;
+      }
+    }
+  }
+  // The layers picture shows all three kinds of cell: lower layer, upper layer, none.
+  const std::u32string layered = codePointsOf(registry.getSprite("layers")->getFrame(0));
+  EXPECT_EQ(layered.substr(0, 7), U"╔████╚█");
+  EXPECT_EQ(layered.substr(21), U"███║██ ");
+}
+
+Bytes unpack(const std::string& path) {
+  gzFile file = gzopen(path.c_str(), "rb");
+  Bytes bytes(1 << 16);
+  const int got = gzread(file, bytes.data(), static_cast<unsigned>(bytes.size()));
+  gzclose(file);
+  bytes.resize(got < 0 ? 0 : got);
+  return bytes;
+}
+
+void pack(const std::string& path, const Bytes& bytes) {
+  gzFile file = gzopen(path.c_str(), "wb");
+  if (!bytes.empty()) {
+    gzwrite(file, bytes.data(), static_cast<unsigned>(bytes.size()));
+  }
+  gzclose(file);
+}
+
+void putInt32(Bytes* p_bytes, std::size_t at, std::int32_t value) {
+  for (int i = 0; i < 4; i++) {
+    (*p_bytes)[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
+  }
+}
+
+Bytes withInt32(Bytes bytes, std::size_t at, std::int32_t value) {
+  putInt32(&bytes, at, value);
+  return bytes;
+}
+
+// Broken streams and pictures that claim what they do not hold fail with their reason, never a crash.
+TEST_F(RichSpriteTest, BrokenXpFilesFailCleanly) {
+  const Bytes layers = unpack(fixture("layers.xp"));
+  ASSERT_EQ(layers.size(), 8 + 3 * (8 + 10 * 7 * 4u));
+  const std::string packed = wd_test::readFile(fixture("layers.xp"));
+  const std::size_t layer_1 = 8 + 8 + 10 * 7 * 4;
+  Bytes short_by_one(layers.begin(), layers.end() - 1);
+  Bytes one_more = layers;
+  one_more.push_back(0);
+  const std::vector<std::pair<Bytes, std::string>> unpacked = {
+      {withInt32(layers, 0, 1), "version 1 is not negative"},
+      {withInt32(layers, 4, 0), "0 layers (1 to 9 allowed)"},
+      {withInt32(layers, 4, 10), "10 layers (1 to 9 allowed)"},
+      {withInt32(layers, 8, 1001), "layer 0 is 1001 x 4 cells (1 to 1000 a side allowed)"},
+      {withInt32(layers, 12, -4), "layer 0 is 7 x -4 cells (1 to 1000 a side allowed)"},
+      {withInt32(layers, layer_1, 6), "layer 1 is 6 x 4 cells, layer 0 is 7 x 4"},
+      {withInt32(layers, 4, 4), "truncated: layer 3 has no size"},
+      {Bytes(layers.begin(), layers.begin() + 5), "truncated: 5 bytes, the header takes 8"},
+      {short_by_one, "truncated: layer 2 needs 280 bytes of cells, 279 left"},
+      {one_more, "1 bytes after the last layer"},
+  };
+  std::vector<std::pair<std::string, std::string>> files;
+  for (std::size_t i = 0; i < unpacked.size(); i++) {
+    const std::string path = "sprites/broken" + std::to_string(i) + ".xp";
+    pack(path, unpacked[i].first);
+    files.push_back({path, unpacked[i].second});
+  }
+  wd_test::writeFile("sprites/text.xp", textOf(CELLS));
+  files.push_back({"sprites/text.xp", "not a gzip stream"});
+  wd_test::writeFile("sprites/cut.xp", packed.substr(0, packed.size() / 2));
+  files.push_back({"sprites/cut.xp", "broken gzip stream (unexpected end of file)"});
+  std::string flipped = packed;
+  flipped[flipped.size() - 6] ^= 0x5a;  // in the checksum
+  wd_test::writeFile("sprites/flipped.xp", flipped);
+  files.push_back({"sprites/flipped.xp", "broken gzip stream (incorrect data check)"});
+  pack("sprites/huge.xp", Bytes(wd::XpImage::MAX_UNPACKED_BYTES + 1, 0));
+  files.push_back({"sprites/huge.xp", "more than 16777216 bytes unpacked"});
+  for (const auto& [path, why] : files) {
+    restartLog();
+    EXPECT_EQ(registry.loadSprite(path, "L"), -1) << path;
+    EXPECT_EQ(readLog(), logOf({SRM + "Loading sprite '" + path + "'.", SRM + "Opened file '" + path + "'.",
+                                SRM + "Error! REXPaint file '" + path + "': " + why + ".", SRM + "Sprite 'L' not loaded."}));
+    EXPECT_EQ(registry.getSprite("L"), nullptr);
+  }
+  restartLog();
+  EXPECT_EQ(registry.loadSprite("sprites/none.xp", "L"), -1);
+  EXPECT_EQ(readLog(), logOf({SRM + "Loading sprite 'sprites/none.xp'.", SRM + "Error! Cannot open file 'sprites/none.xp'.",
+                              SRM + "Sprite 'L' not loaded."}));
+}
+
+TEST(FrameCellsTest, ColoursFitTheCellsAndSetColorTakesOverTheRgbColour) {
+  wd::Frame frame(2, 1, std::vector<char32_t>{U'█', U'x'});
+  EXPECT_EQ(frame.getString(), "█x");
+  EXPECT_EQ(frame.setCellColors({sf::Color::Red}, {sf::Color::Red}), -1);
+  EXPECT_FALSE(frame.hasCellColors());
+  EXPECT_EQ(frame.setCellColors({sf::Color::Red, sf::Color::Blue}, {sf::Color::Green, sf::Color::Black}), 0);
+  EXPECT_TRUE(frame.hasCellColors());
+  wd::Frame plain(2, 1, "ab");
+  EXPECT_FALSE(plain.hasCodePoints());
+  EXPECT_EQ(plain.setCellColors({sf::Color::Red, sf::Color::Blue}, {sf::Color::Green}), -1);
+  wd::Sprite sprite(1);
+  EXPECT_EQ(sprite.getRgbColor(), sf::Color::White);
+  sprite.setRgbColor(sf::Color(1, 2, 3));
+  EXPECT_EQ(sprite.getRgbColor(), sf::Color(1, 2, 3));
+  EXPECT_EQ(sprite.getColor(), wd::WHITE);
+  sprite.setColor(wd::RED);
+  EXPECT_FALSE(sprite.hasRgbColor());
+  EXPECT_EQ(sprite.getRgbColor(), sf::Color::Red);
+}
+
+}  // namespace
