@@ -16,6 +16,12 @@ trap 'rm -rf "$work"' EXIT
 cp -r fuzz/corpus "$work/corpus"
 # The game's own sprites are seeds too.
 cp assets/sprites/*-spr.txt "$work/corpus/" 2>/dev/null || true
+# An unpacked REXPaint picture: version -1, two layers of 2 x 1 cells, the upper one half transparent.
+{
+  printf '\377\377\377\377\002\000\000\000'
+  printf '\002\000\000\000\001\000\000\000\333\000\000\000\377\000\000\000\000\377\311\000\000\000\001\002\003\004\005\006'
+  printf '\002\000\000\000\001\000\000\000\001\000\000\000\377\377\377\377\000\377\315\000\000\000\007\010\011\012\013\014'
+} >"$work/corpus/valid-xp-unpacked"
 mkdir -p build-fuzz/artifacts
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"

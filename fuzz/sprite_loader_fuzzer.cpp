@@ -1,6 +1,9 @@
-// Feeds arbitrary bytes to the sprite loader as a sprite file. Besides the
-// sanitizers' checks, a loaded sprite must be exactly what its header says.
+// Feeds arbitrary bytes to the sprite loader as a sprite file, and as a
+// REXPaint picture both as they are and gzip-packed (so that the fuzzer
+// reaches the picture's layout behind the stream). Besides the sanitizers'
+// checks, a loaded sprite must be exactly what its header says.
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +19,8 @@
 namespace {
 
 const char* const SPRITE_FILE = "fuzz-spr.txt";
+const char* const RAW_XP_FILE = "fuzz-raw.xp";
+const char* const PACKED_XP_FILE = "fuzz-packed.xp";
 const char* const LABEL = "fuzz";
 
 class Registry : public wd::SpriteResourceManager {
@@ -30,8 +35,13 @@ void removeWorkFolder() {
   std::filesystem::remove_all(work_folder, ignored);
 }
 
-// Every frame holds width x height characters, and drawing and playing the
-// sprite (past its last frame, too) stays within it.
+// The cells a frame holds: its bytes, or its code points.
+long long cellsOf(const wd::Frame& frame) {
+  return static_cast<long long>(frame.hasCodePoints() ? frame.getCodePoints().size() : frame.getString().size());
+}
+
+// Every frame holds width x height cells (and colours for each, if any), and
+// drawing and playing the sprite (past its last frame, too) stays within it.
 void checkLoadedSprite(wd::Sprite* p_sprite) {
   const long long cells = static_cast<long long>(p_sprite->getWidth()) * p_sprite->getHeight();
   if (p_sprite->getFrameCount() < 1 || cells < 1) {
@@ -39,8 +49,12 @@ void checkLoadedSprite(wd::Sprite* p_sprite) {
   }
   for (int i = 0; i < p_sprite->getFrameCount(); i++) {
     const wd::Frame frame = p_sprite->getFrame(i);
-    if (static_cast<long long>(frame.getString().size()) != cells ||
-        frame.getWidth() != p_sprite->getWidth() || frame.getHeight() != p_sprite->getHeight()) {
+    if (cellsOf(frame) != cells || frame.getWidth() != p_sprite->getWidth() ||
+        frame.getHeight() != p_sprite->getHeight()) {
+      std::abort();
+    }
+    if (frame.hasCellColors() && (static_cast<long long>(frame.getForeground().size()) != cells ||
+                                  static_cast<long long>(frame.getBackground().size()) != cells)) {
       std::abort();
     }
   }
@@ -74,13 +88,28 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static Registry registry;
-  {
-    std::ofstream out(SPRITE_FILE, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+namespace {
+
+void writeFile(const char* name, const uint8_t* data, size_t size) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+void writePacked(const char* name, const uint8_t* data, size_t size) {
+  gzFile file = gzopen(name, "wb1");
+  if (file == nullptr) {
+    std::abort();
   }
-  if (registry.loadSprite(SPRITE_FILE, LABEL) == 0) {
+  if (size > 0) {
+    gzwrite(file, data, static_cast<unsigned>(size));
+  }
+  gzclose(file);
+}
+
+// Loads one file, checks what it gave, and unloads it.
+void loadAndCheck(Registry* p_registry, const char* file) {
+  Registry& registry = *p_registry;
+  if (registry.loadSprite(file, LABEL) == 0) {
     wd::Sprite* p_sprite = registry.getSprite(LABEL);
     if (p_sprite == nullptr) {
       std::abort();
@@ -93,5 +122,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A failed load must leave nothing behind.
     std::abort();
   }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static Registry registry;
+  writeFile(SPRITE_FILE, data, size);
+  loadAndCheck(&registry, SPRITE_FILE);
+  writeFile(RAW_XP_FILE, data, size);
+  loadAndCheck(&registry, RAW_XP_FILE);
+  writePacked(PACKED_XP_FILE, data, size);
+  loadAndCheck(&registry, PACKED_XP_FILE);
   return 0;
 }

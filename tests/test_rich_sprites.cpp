@@ -505,4 +505,72 @@ TEST(FrameCellsTest, ColoursFitTheCellsAndSetColorTakesOverTheRgbColour) {
   EXPECT_EQ(sprite.getRgbColor(), sf::Color::Red);
 }
 
+wd::DisplayManager& display() { return wd::DisplayManager::getInstance(); }
+
+// The picture drawn since the last one; the next starts empty.
+Bytes takePicture() {
+  const sf::Image image = display().captureFrame();
+  display().swapBuffers();
+  const std::uint8_t* p_pixels = image.getPixelsPtr();
+  return Bytes(p_pixels, p_pixels + 4 * image.getSize().x * image.getSize().y);
+}
+
+int litPixels(const Bytes& picture) {
+  int lit = 0;
+  for (std::size_t i = 0; i < picture.size(); i += 4) {
+    lit += picture[i] + picture[i + 1] + picture[i + 2] > 0 ? 1 : 0;
+  }
+  return lit;
+}
+
+// A frame of cells draws each cell as a glyph where a plain frame would put its character: in the cell's own
+// colours, or else in the sprite's 24-bit colour (or its colour's) on the plain background.
+TEST(FrameDrawTest, CellsDrawAsGlyphsInTheirColours) {
+  if (!wd_test::displayAvailable()) {
+    GTEST_SKIP() << "no X server";
+  }
+  ASSERT_EQ(display().startUp(), 0);
+  wd::WorldManager::getInstance().setView(wd::Box(wd::Vector(0, 0), 100, 50));
+  display().swapBuffers();
+  const std::vector<char32_t> glyphs = {U'#', U'@', U'x', U'%', U'&', U'M', U'W', U'$'};
+  std::vector<sf::Color> foreground, background;
+  for (int i = 0; i < 8; i++) {
+    foreground.push_back(sf::Color(30 * i, 255 - 20 * i, 90));
+    background.push_back(sf::Color(10, 20 * i, 5 * i));
+  }
+  wd::Frame colored(4, 2, glyphs);
+  ASSERT_EQ(colored.setCellColors(foreground, background), 0);
+  const wd::Frame uncolored(4, 2, glyphs);
+  wd::Sprite sprite(1);
+  sprite.addFrame(uncolored);
+  // 4 x 2 centred on (20, 10): columns 18 to 21, rows 9 and 10.
+  const auto drawGlyphs = [&](bool own, sf::Color color) {
+    for (int i = 0; i < 8; i++) {
+      const wd::Vector cell(18.0f + i % 4, 9.0f + i / 4);
+      if (own) {
+        display().drawGlyph(cell, glyphs[i], foreground[i], background[i]);
+      } else {
+        display().drawGlyph(cell, glyphs[i], color);
+      }
+    }
+  };
+  EXPECT_EQ(colored.draw(wd::Vector(20, 10), wd::RED), 0);
+  const Bytes own = takePicture();
+  drawGlyphs(true, sf::Color());
+  EXPECT_EQ(own, takePicture());
+  EXPECT_GT(litPixels(own), 100);
+  EXPECT_EQ(sprite.draw(0, wd::Vector(20, 10)), 0);
+  const Bytes in_sprite_color = takePicture();
+  drawGlyphs(false, sf::Color::White);
+  EXPECT_EQ(in_sprite_color, takePicture());
+  sprite.setRgbColor(sf::Color(250, 128, 3));
+  sprite.draw(0, wd::Vector(20, 10));
+  const Bytes in_rgb = takePicture();
+  drawGlyphs(false, sf::Color(250, 128, 3));
+  EXPECT_EQ(in_rgb, takePicture());
+  EXPECT_NE(in_rgb, in_sprite_color);
+  EXPECT_EQ(wd::Frame(4, 2, std::vector<char32_t>{}).draw(wd::Vector(20, 10), sf::Color::Red), -1);
+  display().shutDown();
+}
+
 }  // namespace

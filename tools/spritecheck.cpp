@@ -2,10 +2,14 @@
 // tells whoever drew them what the engine makes of each.
 //
 //   wendrel-spritecheck [--show] FILE...
+//   wendrel-spritecheck [--show] --text OUT FILE
 //
 // For each file it prints the loader's messages and a one-line verdict;
-// --show also draws every frame in its colour. The exit status is 0 when
-// every file loads, 1 when any fails and 2 on a usage error.
+// --show also draws every frame in its colour (a file of cells or a
+// REXPaint picture in its cells' 24-bit colours). --text writes the sprite
+// of FILE to OUT as a file of cells ("format rich"), for editing by hand.
+// The exit status is 0 when every file loads (and OUT is written), 1 when
+// any fails and 2 on a usage error.
 #include <unistd.h>
 
 #include <filesystem>
@@ -15,9 +19,12 @@
 #include <string>
 #include <vector>
 
+#include "CellPalette.h"
 #include "LogManager.h"
+#include "RichSpriteWriter.h"
 #include "Sprite.h"
 #include "SpriteResourceManager.h"
+#include "Utf8Decoder.h"
 
 namespace {
 
@@ -95,7 +102,11 @@ class LogCapture {
   std::size_t read_up_to = 0;
 };
 
-std::string colorName(wd::Color color) {
+std::string colorName(const wd::Sprite& sprite) {
+  const wd::Color color = sprite.getColor();
+  if (sprite.hasRgbColor()) {
+    return wd::CellPalette::formatColor(sprite.getRgbColor());
+  }
   return color >= wd::BLACK && color <= wd::WHITE ? COLOR_NAMES[color] : "unknown";
 }
 
@@ -110,23 +121,68 @@ std::string failureReason(const std::vector<std::string>& messages) {
   return messages.empty() ? "not loaded" : messages.back();
 }
 
+// The terminal's sequence that sets a 24-bit colour: 38 for the foreground, 48 for the background.
+std::string ansiColor(int layer, sf::Color color) {
+  return "\x1b[" + std::to_string(layer) + ";2;" + std::to_string(color.r) + ";" + std::to_string(color.g) + ";" +
+         std::to_string(color.b) + "m";
+}
+
+// One row of a frame of cells, each cell in its own colours, or in the sprite's on the terminal's background.
+std::string cellRow(const wd::Sprite& sprite, const wd::Frame& frame, std::size_t first, std::size_t width) {
+  std::string row;
+  for (std::size_t i = first; i < first + width; i++) {
+    if (frame.hasCellColors()) {
+      row += ansiColor(38, frame.getForeground()[i]) + ansiColor(48, frame.getBackground()[i]);
+    } else if (i == first) {
+      row += ansiColor(38, sprite.getRgbColor());
+    }
+    wd::Utf8Decoder::append(row, frame.getCodePoints()[i]);
+  }
+  return row;
+}
+
 // Draws every frame's rows between bars, in the sprite's colour (the ANSI
-// foreground colours follow the engine's colour numbers).
+// foreground colours follow the engine's colour numbers), or a frame of
+// cells in 24-bit colour.
 void showFrames(const wd::Sprite& sprite) {
-  const int width = sprite.getWidth();
+  const std::size_t width = static_cast<std::size_t>(sprite.getWidth());
   for (int i = 0; i < sprite.getFrameCount(); i++) {
-    const std::string frame_str = sprite.getFrame(i).getString();
+    const wd::Frame frame = sprite.getFrame(i);
+    const std::string frame_str = frame.getString();
+    const std::size_t cells = frame.hasCodePoints() ? frame.getCodePoints().size() : frame_str.size();
     std::cout << "  frame " << i << ":\n";
-    for (std::size_t row = 0; row + static_cast<std::size_t>(width) <= frame_str.size();
-         row += static_cast<std::size_t>(width)) {
-      std::cout << "    |\x1b[" << 30 + sprite.getColor() << "m"
-                << frame_str.substr(row, static_cast<std::size_t>(width)) << "\x1b[0m|\n";
+    for (std::size_t row = 0; width > 0 && row + width <= cells; row += width) {
+      if (frame.hasCodePoints()) {
+        std::cout << "    |" << cellRow(sprite, frame, row, width) << "\x1b[0m|\n";
+      } else {
+        std::cout << "    |\x1b[" << 30 + sprite.getColor() << "m" << frame_str.substr(row, width) << "\x1b[0m|\n";
+      }
     }
   }
 }
 
-// Loads one file and reports on it; true when it loaded.
-bool checkFile(SpriteChecker* p_checker, LogCapture* p_log, const std::string& file, bool show) {
+// Writes the sprite as a file of cells; false (and said) when it cannot.
+bool writeText(const wd::Sprite& sprite, const std::string& out_file) {
+  std::string text;
+  if (wd::RichSpriteWriter::write(sprite, &text) == -1) {
+    std::cout << out_file << ": NOT WRITTEN: more colours than a palette has letters (" << wd::CellPalette::MAX_LETTERS
+              << ")\n";
+    return false;
+  }
+  std::ofstream out(out_file, std::ios::binary | std::ios::trunc);
+  out << text;
+  if (!out.good()) {
+    std::cout << out_file << ": NOT WRITTEN: cannot write the file\n";
+    return false;
+  }
+  std::cout << out_file << ": written as a file of cells\n";
+  return true;
+}
+
+// Loads one file and reports on it, and writes it to out_file unless that
+// is empty; true when it loaded (and was written).
+bool checkFile(SpriteChecker* p_checker, LogCapture* p_log, const std::string& file, bool show,
+               const std::string& out_file) {
   const std::string label = file;
   const bool loaded = p_checker->loadSprite(file, label) == 0;
   const std::vector<std::string> messages = p_log->newMessages();
@@ -142,16 +198,19 @@ bool checkFile(SpriteChecker* p_checker, LogCapture* p_log, const std::string& f
   const int frame_count = p_sprite->getFrameCount();
   std::cout << file << ": OK: " << frame_count << (frame_count == 1 ? " frame" : " frames") << ", width "
             << p_sprite->getWidth() << ", height " << p_sprite->getHeight() << ", colour "
-            << colorName(p_sprite->getColor()) << ", slowdown " << p_sprite->getSlowdown() << "\n";
+            << colorName(*p_sprite) << ", slowdown " << p_sprite->getSlowdown()
+            << (p_sprite->getFrame(0).hasCellColors() ? ", colours per cell" : "") << "\n";
   if (show) {
     showFrames(*p_sprite);
   }
+  const bool written = out_file.empty() || writeText(*p_sprite, out_file);
   p_checker->unloadSprite(label);
-  return true;
+  return written;
 }
 
 int usage() {
-  std::cerr << "usage: wendrel-spritecheck [--show] FILE...\n";
+  std::cerr << "usage: wendrel-spritecheck [--show] FILE...\n"
+               "       wendrel-spritecheck [--show] --text OUT FILE\n";
   return 2;
 }
 
@@ -159,11 +218,16 @@ int usage() {
 
 int main(int argc, char** argv) {
   bool show = false;
+  std::string out_file;
   std::vector<std::string> files;
   for (int i = 1; i < argc; i++) {
     const std::string arg = argv[i];
     if (arg == "--show") {
       show = true;
+    } else if (arg == "--text" && i + 1 < argc) {
+      out_file = argv[++i];
+    } else if (arg == "--text") {
+      return usage();
     } else if (arg == "--help" || arg == "-h") {
       usage();
       return 0;
@@ -171,7 +235,7 @@ int main(int argc, char** argv) {
       files.push_back(arg);
     }
   }
-  if (files.empty()) {
+  if (files.empty() || (!out_file.empty() && files.size() != 1)) {
     return usage();
   }
   LogCapture log;
@@ -182,7 +246,7 @@ int main(int argc, char** argv) {
   SpriteChecker checker;
   int failures = 0;
   for (const std::string& file : files) {
-    if (!checkFile(&checker, &log, file, show)) {
+    if (!checkFile(&checker, &log, file, show, out_file)) {
       failures++;
     }
   }
