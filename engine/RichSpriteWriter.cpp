@@ -59,8 +59,11 @@ std::vector<char32_t> codePointsOf(const Frame& frame) {
   if (frame.hasCodePoints()) {
     return frame.getCodePoints();
   }
-  const std::string text = frame.getString();
-  return std::vector<char32_t>(text.begin(), text.end());
+  std::vector<char32_t> cells;
+  for (const char byte : frame.getString()) {
+    cells.push_back(static_cast<unsigned char>(byte));
+  }
+  return cells;
 }
 
 // The rows of a frame, each line ended.
@@ -130,12 +133,24 @@ std::string colorText(const Sprite& sprite) {
   return sprite.hasRgbColor() || name == nullptr ? CellPalette::formatColor(sprite.getRgbColor()) : name;
 }
 
+// Whether every frame is whole: rows of at least one cell, width x height cells.
+bool framesAreWhole(const Sprite& sprite) {
+  for (int i = 0; i < sprite.getFrameCount(); i++) {
+    const Frame frame = sprite.getFrame(i);
+    if (frame.getWidth() < 1 || static_cast<long long>(codePointsOf(frame).size()) !=
+                                    static_cast<long long>(frame.getWidth()) * frame.getHeight()) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int RichSpriteWriter::write(const Sprite& sprite, std::string* p_text) {
   PaletteBuilder palette;
   std::string body;
-  if (!bodyOf(sprite, &palette, &body)) {
+  if (!framesAreWhole(sprite) || !bodyOf(sprite, &palette, &body)) {
     return -1;
   }
   *p_text = std::string("<HEADER>\n") + RICH_FORMAT_LINE + "\n" +

@@ -402,9 +402,49 @@ TEST_F(RichSpriteTest, IndependentXpFilesLoadComposited) {
     }
   }
   // The layers picture shows all three kinds of cell: lower layer, upper layer, none.
-  const std::u32string layered = codePointsOf(registry.getSprite("layers")->getFrame(0));
+  const wd::Frame picture = registry.getSprite("layers")->getFrame(0);
+  const std::u32string layered = codePointsOf(picture);
   EXPECT_EQ(layered.substr(0, 7), U"╔████╚█");
   EXPECT_EQ(layered.substr(21), U"███║██ ");
+  // Written as a file of cells, the picture reads back cell for cell.
+  std::string text;
+  ASSERT_EQ(wd::RichSpriteWriter::write(*registry.getSprite("layers"), &text), 0);
+  ASSERT_EQ(load(text, "sprites/layers-spr.txt", "written"), 0) << readLog();
+  const wd::Frame written = registry.getSprite("written")->getFrame(0);
+  EXPECT_EQ(codePointsOf(written), layered);
+  EXPECT_EQ(written.getForeground(), picture.getForeground());
+  EXPECT_EQ(written.getBackground(), picture.getBackground());
+}
+
+// More colours than letters, or a frame that is not width x height cells, cannot be written.
+TEST(RichSpriteWriterTest, RefusesWhatItCannotWrite) {
+  std::vector<char32_t> cells(wd::CellPalette::MAX_LETTERS / 2 + 1, U'█');
+  std::vector<sf::Color> foreground, background;
+  for (std::size_t i = 0; i < cells.size(); i++) {
+    foreground.push_back(sf::Color(static_cast<sf::Uint8>(i), 0, 0));
+    background.push_back(sf::Color(0, static_cast<sf::Uint8>(i), 0));
+  }
+  wd::Frame frame(static_cast<int>(cells.size()), 1, cells);
+  ASSERT_EQ(frame.setCellColors(foreground, background), 0);
+  wd::Sprite sprite(1);
+  sprite.setWidth(frame.getWidth());
+  sprite.setHeight(1);
+  sprite.addFrame(frame);
+  std::string text = "untouched";
+  EXPECT_EQ(wd::RichSpriteWriter::write(sprite, &text), -1);
+  EXPECT_EQ(text, "untouched");
+  // One colour fewer fits: every letter of the palette is used.
+  background.back() = background.front();
+  ASSERT_EQ(frame.setCellColors(foreground, background), 0);
+  wd::Sprite fits(1);
+  fits.addFrame(frame);
+  ASSERT_EQ(wd::RichSpriteWriter::write(fits, &text), 0);
+  EXPECT_NE(text.find("palette ~ #"), std::string::npos);
+  for (const wd::Frame& broken : {wd::Frame(0, 1, "ab"), wd::Frame(3, 1, "ab")}) {
+    wd::Sprite odd(1);
+    odd.addFrame(broken);
+    EXPECT_EQ(wd::RichSpriteWriter::write(odd, &text), -1);
+  }
 }
 
 Bytes unpack(const std::string& path) {

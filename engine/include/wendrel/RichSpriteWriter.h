@@ -14,7 +14,8 @@ namespace wd {
 class RichSpriteWriter {
  public:
   // The sprite's file text in *p_text. 0, or -1 (and *p_text untouched)
-  // when its cells use more colours than a palette has letters.
+  // when its cells use more colours than a palette has letters, or a frame
+  // is not width x height cells.
   static int write(const Sprite& sprite, std::string* p_text);
 };
 
