@@ -572,7 +572,7 @@ TEST(FrameDrawTest, CellsDrawAsGlyphsInTheirColours) {
   ASSERT_EQ(display().startUp(), 0);
   wd::WorldManager::getInstance().setView(wd::Box(wd::Vector(0, 0), 100, 50));
   display().swapBuffers();
-  const std::vector<char32_t> glyphs = {U'#', U'@', U'x', U'%', U'&', U'M', U'W', U'$'};
+  const std::vector<char32_t> glyphs = {U'#', U'@', U'█', U'%', U'&', U'M', U'W', U'$'};
   std::vector<sf::Color> foreground, background;
   for (int i = 0; i < 8; i++) {
     foreground.push_back(sf::Color(30 * i, 255 - 20 * i, 90));
