@@ -130,9 +130,9 @@ TEST_F(RichSpriteTest, WrittenSpritesReadBackTheSame) {
       // A plain file: its bytes become cells of the opted-in form.
       textOf({"<HEADER>", "frames 1", "width 3", "height 2", "color cyan", "</HEADER>", "<BODY>", "(o)", "/#\\",
               "end", "</BODY>", "<FOOTER>", "version 1", "</FOOTER>"}),
-      // Opted in without a palette, a named colour.
-      textOf({"<HEADER>", "format rich", "frames 1", "width 2", "height 1", "color red", "slowdown 3", "</HEADER>",
-              "<BODY>", "→€", "end", "</BODY>", "<FOOTER>", "version 7", "</FOOTER>"})};
+      // Opted in without a palette, a named colour; characters of two, three and four bytes are a cell each.
+      textOf({"<HEADER>", "format rich", "frames 1", "width 3", "height 1", "color red", "slowdown 3", "</HEADER>",
+              "<BODY>", "é€🂡", "end", "</BODY>", "<FOOTER>", "version 7", "</FOOTER>"})};
   for (const std::string& source : sources) {
     ASSERT_EQ(load(source), 0) << source << readLog();
     const wd::Sprite& first = *registry.getSprite("L");
