@@ -362,9 +362,9 @@ Sprite* readXpSprite(const std::string& filename) {
                              image.getError().c_str());
     return nullptr;
   }
-  log_manager.writeMessage("	      Layers: %d", image.getLayerCount());
-  log_manager.writeMessage("	       Width: %d", image.getWidth());
-  log_manager.writeMessage("	      Height: %d", image.getHeight());
+  log_manager.writeMessage("\t      Layers: %d", image.getLayerCount());
+  log_manager.writeMessage("\t       Width: %d", image.getWidth());
+  log_manager.writeMessage("\t      Height: %d", image.getHeight());
   Sprite* p_new_sprite = new Sprite(1);
   p_new_sprite->setWidth(image.getWidth());
   p_new_sprite->setHeight(image.getHeight());
