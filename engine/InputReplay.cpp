@@ -54,6 +54,11 @@ void InputReplay::frameEnded(std::uint64_t fingerprint) {
   if (result != RUNNING) {
     return;
   }
+  if (!has_end && frame >= frame_count) {
+    // A recording cut before its first whole frame holds no frame to play.
+    endProgram(succeed());
+    return;
+  }
   if (checkFrame(fingerprint) != 0) {
     endProgram(REPLAY_MISMATCH_EXIT);
     return;
