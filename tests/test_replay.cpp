@@ -309,6 +309,12 @@ Strings playFrames(bool recording, Listener& listener) {
     listener.frame = frame;
     if (recording) {
       sendBefore(frame, listener);
+    } else {
+      // The window's own events do not reach a replayed game.
+      sf::Event intruder{};
+      intruder.type = sf::Event::KeyPressed;
+      intruder.key.code = sf::Keyboard::Q;
+      wd::InputManager::getInstance().handleWindowEvent(intruder);
     }
     game.runFrame(&rules);
   }
@@ -326,6 +332,11 @@ TEST(Replay, AGameDrivenThroughRunFrameRecordsAndReplaysTheSameEventsAndFrames) 
   auto* p_recorded = new Listener;
   const Strings recorded = playFrames(true, *p_recorded);
   const std::string recorded_log = wd_test::readLog();
+  // Every frame shown is in the file before the recording ends.
+  wd::RecordingReader so_far;
+  ASSERT_EQ(so_far.readFile("run.wdr", "Test"), 0) << so_far.getError();
+  EXPECT_FALSE(so_far.hasEnd());
+  EXPECT_EQ(so_far.getFrameCount(), 6);
   ASSERT_EQ(game.endSession(), 0);
   ASSERT_EQ(recorded.size(), 5u);
   EXPECT_EQ(recorded[3], "4: mouse 2 -1 100.000000 200.000000 [NUM0]");
