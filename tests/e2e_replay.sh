@@ -41,6 +41,7 @@ matched() {
 }
 
 wd_start_xvfb "$work" || fail "no X server"
+if wd_sanitized_build "$binary_dir"; then wd_collect_leaks "$work"; fi
 
 # A game played through the X server, replayed fast and in real time.
 record bunny "$work/run.wdr" || fail "recording a game of Bunny Run failed"
@@ -112,5 +113,6 @@ play "$cave_dir/cave" --replay "$source_dir/tests/recordings/cave.wdr" --fast
 matched "$(grep -c '^f ' "$source_dir/tests/recordings/cave.wdr")" ||
   fail "tests/recordings/cave.wdr no longer replays (regenerate it with tools/record-game.sh if the cave changed on purpose)"
 
+wd_check_leaks "$work" "$source_dir" || fail "the sanitizers report a fault (above)"
 echo "recorded $(whole_frames "$work/run.wdr") frames; the higher jump differs at frame $differs (jump at $jump)"
 cd / && rm -rf "$work"
