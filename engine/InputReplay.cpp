@@ -92,8 +92,8 @@ int InputReplay::getMatched() const { return matched; }
 
 int InputReplay::checkFrame(std::uint64_t fingerprint) {
   if (next_event < events.size() && events[next_event].frame == frame) {
-    return fail("frame " + std::to_string(frame) + " differs from the recording: the game read " +
-                std::to_string(poll) + " times, the recording delivers input in read " +
+    return fail("frame " + std::to_string(frame) + " differs from the recording: the game polled " +
+                "its input " + std::to_string(poll) + " times, the recording has input for poll " +
                 std::to_string(events[next_event].poll));
   }
   if (next_fingerprint >= fingerprints.size() || fingerprints[next_fingerprint].frame != frame) {

@@ -33,8 +33,9 @@ class GameManager : public Manager {
 
   // Ends a recording or replay (see endSession), writes the counts of
   // SFML's repeated messages, then stops log, input, display, world and
-  // resources and sets game over. After a replay that did not match, ends
-  // the program with REPLAY_MISMATCH_EXIT.
+  // resources and sets game over. After a replay that did not match, or a
+  // recording that could not be written in full, ends the program with
+  // REPLAY_MISMATCH_EXIT.
   void shutDown() override;
 
   // Records the game's input and frames into file, a recording of
