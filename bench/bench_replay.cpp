@@ -20,7 +20,10 @@ namespace {
 
 const char* const RECORDING = "bench.wdr";
 
-char gridCharacter(int column, int row) { return static_cast<char>(33 + (column * 7 + row * 13) % 94); }
+// The grid of bench_display: every cell a printable character in one of the colours.
+char gridCharacter(int column, int row) {
+  return static_cast<char>(33 + (column * 7 + row * 13) % 94);
+}
 
 wd::Color gridColor(int column, int row) { return static_cast<wd::Color>((column + row) % 8); }
 

@@ -36,7 +36,8 @@ std::vector<std::string> wordsOf(const std::string& line) {
 // A whole decimal number from low to high, in value.
 bool readNumber(const std::string& word, long low, long high, int& value) {
   // strtol would also take leading blanks and a plus sign.
-  const bool signed_digits = !word.empty() && (word[0] == '-' || (word[0] >= '0' && word[0] <= '9'));
+  const bool signed_digits =
+      !word.empty() && (word[0] == '-' || (word[0] >= '0' && word[0] <= '9'));
   if (!signed_digits || word.size() > 12) {
     return false;
   }

@@ -20,7 +20,9 @@ int runBunnyRun(int argc, const char* const* argv, GamePlay& game_play) {
     return 2;
   }
   // A recording that cannot be played is refused before the window opens.
-  const auto report_score = [&game_play] { std::printf("final score: %d\n", game_play.getScore()); };
+  const auto report_score = [&game_play] {
+    std::printf("final score: %d\n", game_play.getScore());
+  };
   if (switches.apply(BUNNY_RUN_NAME, report_score) != 0) {
     return 2;
   }
