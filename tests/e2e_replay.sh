@@ -66,6 +66,18 @@ awk -v n="$differs" 'NR <= 2 || $2 < n' "$work/run.wdr" >"$work/before.wdr"
 play "$game_dir/bunny-run-high-jump" --replay "$work/before.wdr" --fast
 matched "$differs" || fail "the changed game differs before frame $differs"
 
+# A game that does not stop where its recording does fails too: without the recorded Q it goes on,
+# and with the end moved on it stops too soon.
+end=$(sed -n 's/^end //p' "$work/run.wdr")
+grep -v "^k $end [0-9]* 47 0\$" "$work/run.wdr" >"$work/no-quit.wdr"
+play "$game_dir/bunny-run" --replay "$work/no-quit.wdr" --fast
+[ "$status" -eq 3 ] && grep -qF "the game went on past the end of the recording at frame $end" "$work/err" ||
+  fail "a game that went on past its recording's end was not caught"
+sed "s/^end $end\$/end $((end + 5))/" "$work/run.wdr" >"$work/late-end.wdr"
+play "$game_dir/bunny-run" --replay "$work/late-end.wdr" --fast
+[ "$status" -eq 3 ] && grep -qF "the game stopped at frame $end, the recording at frame $((end + 5))" "$work/err" ||
+  fail "a game that stopped before its recording's end was not caught"
+
 # Cut at random offsets after the header, a recording replays to its last whole frame.
 header=$(head -n 2 "$work/run.wdr" | wc -c) size=$(wc -c <"$work/run.wdr")
 for offset in $(shuf -i "$header-$((size - 1))" -n 5) "$header"; do
