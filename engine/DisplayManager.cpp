@@ -50,7 +50,8 @@ DisplayManager::DisplayManager()
       window_columns(100),
       window_rows(50),
       current_color(sf::Color::White),
-      cell_batch(font, window_columns, window_rows, window_width_pixels, window_height_pixels) {
+      cell_batch(font, window_columns, window_rows, window_width_pixels, window_height_pixels),
+      rasterising(true) {
   setType("DisplayManager");
 }
 
@@ -115,11 +116,14 @@ int DisplayManager::drawCharacter(Vector world_pos, char ch, Color color) {
   if (p_window == nullptr) {
     return -1;
   }
-  const Vector pixel_pos = cellsToPixels(toViewPosition(world_pos));
+  const Vector view_pos = toViewPosition(world_pos);
+  const Vector pixel_pos = cellsToPixels(view_pos);
   if (isKnownColor(color)) {
     current_color = rgbOf(color);
   }
   cell_batch.add(sf::Vector2f(pixel_pos.getX(), pixel_pos.getY()), current_color, ch);
+  frame_fingerprint.addCell(view_pos, static_cast<unsigned char>(ch),
+                            current_color, CELL_BACKGROUND_COLOR);
   return 0;
 }
 
@@ -150,9 +154,11 @@ int DisplayManager::drawGlyph(Vector world_pos, char32_t code_point, sf::Color f
   if (p_window == nullptr) {
     return -1;
   }
-  const Vector pixel_pos = cellsToPixels(toViewPosition(world_pos));
+  const Vector view_pos = toViewPosition(world_pos);
+  const Vector pixel_pos = cellsToPixels(view_pos);
   cell_batch.add(sf::Vector2f(pixel_pos.getX(), pixel_pos.getY()), foreground,
                  code_point < 0x80 ? static_cast<char>(code_point) : '?');
+  frame_fingerprint.addCell(view_pos, code_point, foreground, background);
   return 0;
 }
 
@@ -172,10 +178,13 @@ int DisplayManager::swapBuffers() {
   if (p_window == nullptr) {
     return -1;
   }
-  cell_batch.flush(*p_window);
-  p_window->display();
-  p_window->clear(CELL_BACKGROUND_COLOR);
+  if (rasterising) {
+    cell_batch.flush(*p_window);
+    p_window->display();
+    p_window->clear(CELL_BACKGROUND_COLOR);
+  }
   cell_batch.startFrame();
+  frame_fingerprint.endFrame();
   return 0;
 }
 
@@ -215,5 +224,11 @@ sf::RenderWindow* DisplayManager::getWindow() const {
 sf::Window* DisplayManager::getInputWindow() const { return p_window; }
 
 const CellBatch& DisplayManager::getCellBatch() const { return cell_batch; }
+
+FrameFingerprint& DisplayManager::getFrameFingerprint() { return frame_fingerprint; }
+
+void DisplayManager::setRasterising(bool new_rasterising) { rasterising = new_rasterising; }
+
+bool DisplayManager::isRasterising() const { return rasterising; }
 
 }  // namespace wd

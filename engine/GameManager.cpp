@@ -1,5 +1,8 @@
 #include "GameManager.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <SFML/System/Err.hpp>
 
 #include "Box.h"
@@ -9,6 +12,8 @@
 #include "FramePacer.h"
 #include "GameRules.h"
 #include "InputManager.h"
+#include "InputRecorder.h"
+#include "InputReplay.h"
 #include "LogManager.h"
 #include "ResourceManager.h"
 #include "WorldManager.h"
@@ -37,7 +42,8 @@ GameManager::GameManager()
       jump_sprite_shown(false),
       step_count(0),
       player_dead(false),
-      scroll_speed(SCROLL_SPEED_START) {
+      scroll_speed(SCROLL_SPEED_START),
+      p_session(nullptr) {
   setType("GameManager");
 }
 
@@ -67,6 +73,7 @@ int GameManager::startUp() {
 }
 
 void GameManager::shutDown() {
+  const int session_result = endSession();
   platform::endTimerPeriod();
   sfmlDiagnostics().reportRepeats();
   LogManager::getInstance().shutDown();
@@ -76,6 +83,55 @@ void GameManager::shutDown() {
   ResourceManager::getInstance().shutDown();
   setGameOver(true);
   Manager::shutDown();
+  if (session_result != 0) {
+    std::exit(REPLAY_MISMATCH_EXIT);
+  }
+}
+
+int GameManager::startRecording(const std::string& file, const std::string& game_name) {
+  std::unique_ptr<InputRecorder> p_recorder(new InputRecorder);
+  if (p_recorder->open(file, game_name) != 0) {
+    std::fprintf(stderr, "%s: cannot write the recording\n", file.c_str());
+    return -1;
+  }
+  beginSession(std::move(p_recorder));
+  return 0;
+}
+
+int GameManager::startReplay(const std::string& file, const std::string& game_name,
+                             ReplaySpeed speed, std::function<void()> report) {
+  RecordingReader reader;
+  if (reader.readFile(file, game_name) != 0) {
+    std::fprintf(stderr, "%s\n", reader.getError().c_str());
+    return -1;
+  }
+  beginSession(std::unique_ptr<InputSession>(new InputReplay(file, reader, std::move(report))));
+  const bool fast = speed == REPLAY_FAST;
+  DisplayManager::getInstance().setRasterising(!fast);
+  platform::setSleepsSkipped(fast);
+  return 0;
+}
+
+int GameManager::endSession() {
+  if (p_session == nullptr) {
+    return 0;
+  }
+  InputManager::getInstance().setSession(nullptr);
+  DisplayManager& display_manager = DisplayManager::getInstance();
+  display_manager.getFrameFingerprint().setListener(nullptr);
+  display_manager.setRasterising(true);
+  platform::setSleepsSkipped(false);
+  // Taken out first, so that ending the program from the session's end
+  // cannot end it twice.
+  std::unique_ptr<InputSession> p_ending = std::move(p_session);
+  return p_ending->finish();
+}
+
+void GameManager::beginSession(std::unique_ptr<InputSession> p_new_session) {
+  endSession();
+  p_session = std::move(p_new_session);
+  InputManager::getInstance().setSession(p_session.get());
+  DisplayManager::getInstance().getFrameFingerprint().setListener(p_session.get());
 }
 
 void GameManager::run(GameRules* p_rules) {

@@ -5,6 +5,7 @@
 #include "DisplayManager.h"
 #include "EventKeyboard.h"
 #include "EventMouse.h"
+#include "InputSession.h"
 #include "LogManager.h"
 
 namespace wd {
@@ -96,7 +97,9 @@ KeyEntry keyEntry(int code) {
 
 }  // namespace
 
-InputManager::InputManager() : button_name(), name_armed(1) { setType("InputManager"); }
+InputManager::InputManager() : button_name(), name_armed(1), p_session(nullptr) {
+  setType("InputManager");
+}
 
 InputManager& InputManager::getInstance() {
   static InputManager input_manager;
@@ -129,30 +132,77 @@ void InputManager::pollInput() {
   EventMouse mouse_event;
   sf::Event event;
   while (p_window->pollEvent(event)) {
-    dispatchWindowEvent(event, keyboard_event, mouse_event);
+    takeWindowEvent(event, keyboard_event, mouse_event);
+  }
+  if (p_session != nullptr) {
+    takeSessionEvents(keyboard_event, mouse_event);
+    p_session->endPoll();
   }
 }
 
 void InputManager::handleWindowEvent(const sf::Event& event) {
   EventKeyboard keyboard_event;
   EventMouse mouse_event;
-  dispatchWindowEvent(event, keyboard_event, mouse_event);
+  takeWindowEvent(event, keyboard_event, mouse_event);
 }
 
-void InputManager::dispatchWindowEvent(const sf::Event& event, EventKeyboard& keyboard_event,
-                                       EventMouse& mouse_event) {
+void InputManager::takeWindowEvent(const sf::Event& event, EventKeyboard& keyboard_event,
+                                   EventMouse& mouse_event) {
+  if (p_session == nullptr) {
+    dispatchWindowEvent(event, keyboard_event, mouse_event);
+    return;
+  }
+  if (!p_session->takesWindowEvents()) {
+    return;
+  }
+  const Event* p_delivered = dispatchWindowEvent(event, keyboard_event, mouse_event);
+  if (p_delivered != nullptr) {
+    p_session->eventDelivered(*p_delivered);
+  }
+}
+
+void InputManager::takeSessionEvents(EventKeyboard& keyboard_event, EventMouse& mouse_event) {
+  RecordedEvent recorded{};
+  while (p_session->nextEvent(recorded)) {
+    sf::Event event{};
+    if (recorded.kind == RecordedEvent::KEYBOARD) {
+      event.type = recorded.keyboard_action == KEY_PRESSED ? sf::Event::KeyPressed
+                                                           : sf::Event::KeyReleased;
+      event.key.code = windowKeyOf(recorded.key);
+    } else {
+      // The mouse event keeps the fields that its window event does not set.
+      mouse_event.setMouseButton(recorded.mouse_button);
+      mouse_event.setMousePosition(
+          Vector(static_cast<float>(recorded.x), static_cast<float>(recorded.y)));
+      event.type = recorded.mouse_action == MOVED ? sf::Event::MouseMoved
+                                                  : sf::Event::MouseButtonPressed;
+      event.mouseMove.x = recorded.x;
+      event.mouseMove.y = recorded.y;
+      if (event.type == sf::Event::MouseButtonPressed) {
+        event.mouseButton.button = recorded.mouse_button == UNDEFINED_MOUSE_BUTTON
+                                       ? sf::Mouse::XButton1
+                                       : static_cast<sf::Mouse::Button>(recorded.mouse_button);
+      }
+    }
+    dispatchWindowEvent(event, keyboard_event, mouse_event);
+  }
+}
+
+const Event* InputManager::dispatchWindowEvent(const sf::Event& event,
+                                               EventKeyboard& keyboard_event,
+                                               EventMouse& mouse_event) {
   switch (event.type) {
     case sf::Event::KeyPressed:
       keyboard_event.setKeyboardAction(KEY_PRESSED);
       mapKey(event, keyboard_event);
       broadcastEvent(&keyboard_event);
-      break;
+      return &keyboard_event;
     case sf::Event::KeyReleased:
       keyboard_event.setKeyboardAction(KEY_RELEASED);
       mapKey(event, keyboard_event);
       broadcastEvent(&keyboard_event);
       name_armed = 1;
-      break;
+      return &keyboard_event;
     case sf::Event::MouseMoved: {
       mouse_event.setMouseAction(MOVED);
       mouse_event.setMousePosition(Vector(static_cast<float>(event.mouseMove.x),
@@ -162,15 +212,15 @@ void InputManager::dispatchWindowEvent(const sf::Event& event, EventKeyboard& ke
                                              static_cast<int>(position.getX()),
                                              static_cast<int>(position.getY()));
       broadcastEvent(&mouse_event);
-      break;
+      return &mouse_event;
     }
     case sf::Event::MouseButtonPressed:
       mouse_event.setMouseAction(PRESSED);
       mapMouseButton(event, mouse_event);
       broadcastEvent(&mouse_event);
-      break;
+      return &mouse_event;
     default:
-      break;
+      return nullptr;
   }
 }
 
@@ -207,6 +257,17 @@ void InputManager::mapMouseButton(sf::Event event, EventMouse& mouse_event) {
       break;
   }
 }
+
+sf::Keyboard::Key InputManager::windowKeyOf(Key key) {
+  for (int code = 0; code < KEY_CODE_COUNT; code++) {
+    if (keyEntry(code).key == key) {
+      return static_cast<sf::Keyboard::Key>(code);
+    }
+  }
+  return sf::Keyboard::Unknown;
+}
+
+void InputManager::setSession(InputSession* p_new_session) { p_session = p_new_session; }
 
 void InputManager::recordButtonName(const char* name) {
   std::snprintf(button_name, sizeof(button_name), "%s", name);

@@ -27,11 +27,18 @@ bool audioDebugWanted() {
   return p_value != nullptr && *p_value != '\0' && std::strcmp(p_value, "0") != 0;
 }
 
+// Set while a program runs without pacing.
+bool sleeps_skipped = false;
+
 #ifdef WD_HAVE_ALSA
 void dropAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
 #endif
 
 }  // namespace
+
+void setSleepsSkipped(bool skipped) { sleeps_skipped = skipped; }
+
+bool areSleepsSkipped() { return sleeps_skipped; }
 
 #ifdef _WIN32
 
@@ -47,7 +54,7 @@ std::int64_t monotonicMilliseconds() {
 }
 
 void sleepMilliseconds(std::int64_t milliseconds) {
-  if (milliseconds > 0) {
+  if (milliseconds > 0 && !sleeps_skipped) {
     Sleep(static_cast<DWORD>(milliseconds));
   }
 }
@@ -71,7 +78,7 @@ std::int64_t monotonicMilliseconds() {
 }
 
 void sleepMilliseconds(std::int64_t milliseconds) {
-  if (milliseconds <= 0) {
+  if (milliseconds <= 0 || sleeps_skipped) {
     return;
   }
   timespec remaining{};

@@ -26,6 +26,7 @@ GamePlay::GamePlay()
       score(0),
       still_alive(true),
       game_over_pause(GAME_OVER_PAUSE_MS),
+      jump_duration(JUMP_DURATION),
       p_score_view(nullptr),
       p_game_over_picture(nullptr) {}
 
@@ -79,7 +80,7 @@ void GamePlay::frameRules() {
   p_chunk2->checkSpikes(p_player->getObject());
   settleGroundLevel(no_platform_1, no_platform_2);
   handleJumpKey();
-  p_player->move(JUMP_DURATION, jump_start);
+  p_player->move(jump_duration, jump_start);
   chooseSprite();
   speedUp();
   if (game().isPlayerDead()) {
@@ -171,6 +172,8 @@ void GamePlay::playDeath() {
 }
 
 void GamePlay::setGameOverPause(int milliseconds) { game_over_pause = milliseconds; }
+
+void GamePlay::setJumpDuration(float frames) { jump_duration = frames; }
 
 Player* GamePlay::getPlayer() const { return p_player.get(); }
 

@@ -25,6 +25,9 @@ class GamePlay : public wd::GameRules {
   // Milliseconds the last frame stays on screen after the bunny's death.
   void setGameOverPause(int milliseconds);
 
+  // Frames a jump keeps rising (JUMP_DURATION unless changed).
+  void setJumpDuration(float frames);
+
   Player* getPlayer() const;
   Chunk* getChunk1() const;
   Chunk* getChunk2() const;
@@ -45,6 +48,7 @@ class GamePlay : public wd::GameRules {
   int score;
   bool still_alive;
   int game_over_pause;
+  float jump_duration;
   // The player and the chunks are the game's; the objects they drive
   // belong to the world, which empties itself before the next game.
   std::unique_ptr<Player> p_player;

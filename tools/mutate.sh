@@ -107,6 +107,7 @@ targets_of() {
     test_*) echo "$1" ;;
     e2e_game | e2e_no_display | e2e_no_sound) echo bunny-run ;;
     e2e_spritecheck) echo wendrel-spritecheck ;;
+    e2e_replay) echo bunny-run bunny-run-high-jump cave ;;
     *) echo all ;;
   esac
 }

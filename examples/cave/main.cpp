@@ -1,18 +1,21 @@
 // The cave: the arrows walk, a click throws a spark, Q quits.
 //
-//   cave [--swarm N]
+//   cave [--swarm N] [--record FILE | --replay FILE [--fast]]
 //
 // --swarm fills the world with N moving motes (as many as fit under the
 // 5000-object limit) and prints the frames' mean and worst work time every
-// three seconds: the engine's stress test.
+// three seconds: the engine's stress test. --record and --replay record a
+// game and play it back (see the engine's ReplaySwitches).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
+#include <vector>
 
 #include <wendrel/DisplayManager.h>
 #include <wendrel/FramePacer.h>
 #include <wendrel/GameManager.h>
+#include <wendrel/ReplaySwitches.h>
 #include <wendrel/WorldManager.h>
 
 #include "CaveRules.h"
@@ -20,14 +23,14 @@
 
 namespace {
 
-// N of "--swarm N", 0 without the switch, -1 for anything else.
-int swarmSize(int argc, char** argv) {
-  if (argc == 1) {
+// N of "--swarm N" among the arguments, 0 without the switch, -1 for anything else.
+int swarmSize(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) {
     return 0;
   }
   char* p_end = nullptr;
-  const long size = argc == 3 && std::strcmp(argv[1], "--swarm") == 0
-                        ? std::strtol(argv[2], &p_end, 10) : -1;
+  const long size = arguments.size() == 2 && arguments[0] == "--swarm"
+                        ? std::strtol(arguments[1].c_str(), &p_end, 10) : -1;
   const bool valid = p_end != nullptr && *p_end == '\0' && size >= 1 && size <= wd::MAX_OBJECTS;
   return valid ? static_cast<int>(size) : -1;
 }
@@ -35,9 +38,14 @@ int swarmSize(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int swarm = swarmSize(argc, argv);
+  wd::ReplaySwitches switches;
+  const int swarm = switches.read(argc, argv) == 0 ? swarmSize(switches.getOtherArguments()) : -1;
   if (swarm < 0) {
-    std::fprintf(stderr, "usage: cave [--swarm N]   (N from 1 to %d)\n", wd::MAX_OBJECTS);
+    std::fprintf(stderr, "usage: cave [--swarm N] %s   (N from 1 to %d)\n",
+                 wd::ReplaySwitches::USAGE, wd::MAX_OBJECTS);
+    return 2;
+  }
+  if (switches.apply("Cave") != 0) {
     return 2;
   }
   wd::GameManager& game = wd::GameManager::getInstance();

@@ -1,12 +1,23 @@
 // Starts the engine, builds Hello's world and plays until Q.
+//
+//   hello [--record FILE | --replay FILE [--fast]]
 #include <cstdio>
 
 #include <wendrel/DisplayManager.h>
 #include <wendrel/GameManager.h>
+#include <wendrel/ReplaySwitches.h>
 
 #include "hello.h"
 
-int main() {
+int main(int argc, char** argv) {
+  wd::ReplaySwitches switches;
+  if (switches.read(argc, argv) != 0 || !switches.getOtherArguments().empty()) {
+    std::fprintf(stderr, "usage: hello %s\n", wd::ReplaySwitches::USAGE);
+    return 2;
+  }
+  if (switches.apply("Hello") != 0) {
+    return 2;
+  }
   wd::GameManager& game = wd::GameManager::getInstance();
   game.startUp();
   if (wd::DisplayManager::getInstance().getInputWindow() == nullptr || setUpHello() != 0) {

@@ -7,6 +7,7 @@
 
 #include "CellBatch.h"
 #include "Color.h"
+#include "FrameFingerprint.h"
 #include "Manager.h"
 #include "Vector.h"
 
@@ -84,6 +85,14 @@ class DisplayManager : public Manager {
   // The batch that draws the cells, for a look at how it draws.
   const CellBatch& getCellBatch() const;
 
+  // The hash of the cells drawn in the current frame.
+  FrameFingerprint& getFrameFingerprint();
+
+  // Whether swapBuffers draws the frame's cells into the window and shows
+  // it (true, the default), or only ends the frame.
+  void setRasterising(bool new_rasterising);
+  bool isRasterising() const;
+
  private:
   DisplayManager();
 
@@ -99,6 +108,9 @@ class DisplayManager : public Manager {
 
   // Handing out the window flushes the cells, even through a const manager.
   mutable CellBatch cell_batch;
+
+  FrameFingerprint frame_fingerprint;
+  bool rasterising;
 };
 
 }  // namespace wd

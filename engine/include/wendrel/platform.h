@@ -12,8 +12,14 @@ namespace platform {
 // not follow changes of the calendar time.
 std::int64_t monotonicMilliseconds();
 
-// Sleeps for at least the given number of milliseconds; nothing for 0 or less.
+// Sleeps for at least the given number of milliseconds; nothing for 0 or less,
+// and nothing at all while sleeps are skipped.
 void sleepMilliseconds(std::int64_t milliseconds);
+
+// Skips every sleep from now on (true), for a program that runs as fast as
+// the machine goes, or sleeps again (false, the default).
+void setSleepsSkipped(bool skipped);
+bool areSleepsSkipped();
 
 // Asks for a 1 ms system timer period so that short sleeps are accurate, and
 // releases it again. Only Windows has such a setting; elsewhere they do nothing.
