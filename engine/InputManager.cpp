@@ -1,11 +1,13 @@
 #include "InputManager.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "DisplayManager.h"
 #include "EventKeyboard.h"
 #include "EventMouse.h"
 #include "LogManager.h"
+#include "TerminalDisplay.h"
 
 namespace wd {
 
@@ -108,7 +110,11 @@ int InputManager::startUp() {
   if (!display_manager.isStarted()) {
     return -1;
   }
-  display_manager.getInputWindow()->setKeyRepeatEnabled(false);
+  // A terminal has no window; its keys never repeat as presses of their own.
+  sf::Window* p_window = display_manager.getInputWindow();
+  if (p_window != nullptr) {
+    p_window->setKeyRepeatEnabled(false);
+  }
   return Manager::startUp();
 }
 
@@ -121,6 +127,10 @@ void InputManager::shutDown() {
 }
 
 void InputManager::pollInput() {
+  if (TerminalDisplay::getInstance().isActive()) {
+    pollTerminal();
+    return;
+  }
   sf::Window* p_window = DisplayManager::getInstance().getInputWindow();
   if (p_window == nullptr) {
     return;
@@ -129,6 +139,16 @@ void InputManager::pollInput() {
   EventMouse mouse_event;
   sf::Event event;
   while (p_window->pollEvent(event)) {
+    dispatchWindowEvent(event, keyboard_event, mouse_event);
+  }
+}
+
+void InputManager::pollTerminal() {
+  std::vector<sf::Event> events;
+  TerminalDisplay::getInstance().pollEvents(events);
+  EventKeyboard keyboard_event;
+  EventMouse mouse_event;
+  for (const sf::Event& event : events) {
     dispatchWindowEvent(event, keyboard_event, mouse_event);
   }
 }

@@ -1,7 +1,8 @@
 // The cave: the arrows walk, a click throws a spark, Q quits.
 //
-//   cave [--swarm N]
+//   cave [--terminal] [--swarm N]
 //
+// --terminal (or WD_TERMINAL=1) plays in the terminal instead of a window.
 // --swarm fills the world with N moving motes (as many as fit under the
 // 5000-object limit) and prints the frames' mean and worst work time every
 // three seconds: the engine's stress test.
@@ -13,6 +14,7 @@
 #include <wendrel/DisplayManager.h>
 #include <wendrel/FramePacer.h>
 #include <wendrel/GameManager.h>
+#include <wendrel/TerminalDisplay.h>
 #include <wendrel/WorldManager.h>
 
 #include "CaveRules.h"
@@ -35,15 +37,18 @@ int swarmSize(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  wd::TerminalDisplay::getInstance().takeSwitch(argc, argv);
   const int swarm = swarmSize(argc, argv);
   if (swarm < 0) {
-    std::fprintf(stderr, "usage: cave [--swarm N]   (N from 1 to %d)\n", wd::MAX_OBJECTS);
+    std::fprintf(stderr, "usage: cave [--terminal] [--swarm N]   (N from 1 to %d)\n",
+                 wd::MAX_OBJECTS);
     return 2;
   }
   wd::GameManager& game = wd::GameManager::getInstance();
   game.startUp();
   CaveRules rules;
-  if (wd::DisplayManager::getInstance().getInputWindow() != nullptr) {
+  if (wd::DisplayManager::getInstance().getInputWindow() != nullptr ||
+      wd::TerminalDisplay::getInstance().isActive()) {
     rules.setUp();
   }
   if (rules.getExplorer() == nullptr) {

@@ -48,6 +48,9 @@ class InputManager : public Manager {
   void dispatchWindowEvent(const sf::Event& event, EventKeyboard& keyboard_event,
                            EventMouse& mouse_event);
 
+  // Drains the terminal's keys and mouse reports when the game plays in one.
+  void pollTerminal();
+
   // Writes the log line of a recorded press and keeps the name.
   void recordButtonName(const char* name);
 
