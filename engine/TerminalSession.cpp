@@ -104,7 +104,11 @@ void installHandlers() {
   sigemptyset(&action.sa_mask);
   action.sa_handler = onEndingSignal;
   for (int i = 0; i < ENDING_SIGNAL_COUNT; i++) {
-    sigaction(ENDING_SIGNALS[i], &action, &g_saved_actions[i]);
+    sigaction(ENDING_SIGNALS[i], nullptr, &g_saved_actions[i]);
+    // A signal the program was started to ignore (as under nohup) stays ignored.
+    if (g_saved_actions[i].sa_handler != SIG_IGN) {
+      sigaction(ENDING_SIGNALS[i], &action, nullptr);
+    }
   }
   action.sa_handler = onResize;
   action.sa_flags = SA_RESTART;
