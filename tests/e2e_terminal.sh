@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real game and Hello in the terminal: tmux is the terminal, send-keys types, capture-pane -e reads the
 # glyphs and colours back, and the pane's modes and tty settings tell whether the terminal was restored.
+# Leaves the README's text capture of play in <build>/screenshots/terminal-play.txt.
 set -uo pipefail
 source_dir=${WD_SOURCE_DIR:?} binary_dir=${WD_BINARY_DIR:?}
 # shellcheck source=tests/support/e2e_lib.sh
@@ -76,6 +77,7 @@ for game in 1 2 3; do
   rest=$(bunny_row)
   [ -n "$rest" ] || fail "no bunny in play"
   tm send-keys -t "$pane" Space
+  mkdir -p "$binary_dir/screenshots" && screen >"$binary_dir/screenshots/terminal-play.txt"
   for ((i = 0; i < 10; i++)); do
     row=$(bunny_row)
     [ -n "$row" ] && [ "$row" -lt "$rest" ] && { jumped=yes; break; }
