@@ -42,6 +42,20 @@ int squaredDistance(sf::Color color, int r, int g, int b) {
   return dr * dr + dg * dg + db * db;
 }
 
+// Appends a number in decimal, without the temporary strings of std::to_string.
+void appendNumber(std::string& out, int value) {
+  char digits[12];
+  int count = 0;
+  unsigned int rest = static_cast<unsigned int>(value < 0 ? 0 : value);
+  do {
+    digits[count++] = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest > 0);
+  while (count > 0) {
+    out += digits[--count];
+  }
+}
+
 // A glyph a terminal prints in one cell: control characters would move the
 // cursor or start a sequence, so they show as blanks.
 char32_t printable(char32_t code_point) {
@@ -136,9 +150,15 @@ void TerminalScreen::appendMove(std::string& out, int column, int row) {
   }
   if (row == cursor_row && column > cursor_column) {
     // A step right is shorter than a jump to row and column.
-    out += "\x1b[" + std::to_string(column - cursor_column) + "C";
+    out += "\x1b[";
+    appendNumber(out, column - cursor_column);
+    out += 'C';
   } else {
-    out += "\x1b[" + std::to_string(row + 1) + ";" + std::to_string(column + 1) + "H";
+    out += "\x1b[";
+    appendNumber(out, row + 1);
+    out += ';';
+    appendNumber(out, column + 1);
+    out += 'H';
   }
   cursor_row = row;
   cursor_column = column;
@@ -157,13 +177,20 @@ void TerminalScreen::appendColors(std::string& out, const TerminalCell& cell) {
 }
 
 void TerminalScreen::appendColor(std::string& out, int layer, sf::Color color) const {
-  out += "\x1b[" + std::to_string(layer);
+  out += "\x1b[";
+  appendNumber(out, layer);
   if (true_color) {
-    out += ";2;" + std::to_string(color.r) + ";" + std::to_string(color.g) + ";" +
-           std::to_string(color.b) + "m";
+    out += ";2;";
+    appendNumber(out, color.r);
+    out += ';';
+    appendNumber(out, color.g);
+    out += ';';
+    appendNumber(out, color.b);
   } else {
-    out += ";5;" + std::to_string(nearestIndexedColor(color)) + "m";
+    out += ";5;";
+    appendNumber(out, nearestIndexedColor(color));
   }
+  out += 'm';
 }
 
 }  // namespace wd
