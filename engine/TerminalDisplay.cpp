@@ -81,9 +81,11 @@ int TerminalDisplay::start(int columns, int rows) {
   }
   // Sound would play on the machine that runs the game, not at the player's
   // terminal: unless asked for, it goes to the audio library's silent output.
+#ifndef _WIN32
   if (!environmentSays("WD_TERMINAL_SOUND")) {
     setenv("ALSOFT_DRIVERS", "null", 1);
   }
+#endif
   screen = TerminalScreen(columns, rows);
   screen.setTrueColor(terminalShowsTrueColor());
   decoder = TerminalInputDecoder();

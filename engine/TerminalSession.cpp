@@ -1,5 +1,24 @@
 #include "TerminalSession.h"
 
+#ifdef _WIN32
+
+// The Windows console has neither termios nor these signals: no session there.
+namespace wd {
+
+TerminalSession::TerminalSession() : begun(false) {}
+TerminalSession::~TerminalSession() {}
+int TerminalSession::begin() { return -1; }
+void TerminalSession::end() {}
+bool TerminalSession::isBegun() const { return false; }
+int TerminalSession::querySize(int&, int&) const { return -1; }
+bool TerminalSession::takeResize() { return false; }
+int TerminalSession::write(const std::string&) { return -1; }
+std::size_t TerminalSession::readAvailable(char*, std::size_t) { return 0; }
+
+}  // namespace wd
+
+#else
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -184,3 +203,5 @@ std::size_t TerminalSession::readAvailable(char* p_buffer, std::size_t size) {
 }
 
 }  // namespace wd
+
+#endif

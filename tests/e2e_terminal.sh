@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The real game and Hello in the terminal: tmux is the terminal, send-keys types, capture-pane -e reads the
+# The real game, Hello and the cave in the terminal: tmux is the terminal, send-keys types, capture-pane -e reads the
 # glyphs and colours back, and the pane's modes and tty settings tell whether the terminal was restored.
 # Leaves the README's text capture of play in <build>/screenshots/terminal-play.txt.
 set -uo pipefail
@@ -21,7 +21,7 @@ fail() {
 command -v tmux >/dev/null || fail "no tmux"
 [ -x "$binary_dir/game/bunny-run" ] || fail "no game in $binary_dir/game"
 { wd_prepare_run_folder "$binary_dir/game" "$work" && cd "$work"; } || fail "cannot fill the run folder"
-cp -r "$binary_dir/examples/hello" "$work/hello" || fail "no Hello in $binary_dir/examples"
+cp -r "$binary_dir/examples/hello" "$binary_dir/examples/cave" "$work/" || fail "no examples in $binary_dir"
 if wd_sanitized_build "$binary_dir"; then wd_collect_leaks "$work"; fi
 
 # Starts session $1 of $2 x $3 cells running "$4" in folder $5 with environment $6 (VAR=value or empty);
@@ -134,6 +134,15 @@ tm send-keys -t "$pane" C-c
 [ "$(wait_status hello)" = 130 ] || fail "Ctrl+C: status $(cat hello.status 2>/dev/null), not 130"
 restored "after Ctrl+C"
 
+# --- The cave with --terminal: an SGR mouse click at a cell throws a spark, Q quits.
+start cave 100 50 "./cave --terminal" "$work/cave" ""
+wait_text "Thrown 0" 100 || fail "the cave shows no spark counter"
+tm send-keys -t "$pane" -l $'\e[<35;30;20M\e[<0;30;20M\e[<0;30;20m'
+wait_text "Thrown 1" 20 || fail "a terminal mouse click threw no spark"
+tm send-keys -t "$pane" q
+[ "$(wait_status cave)" = 0 ] || fail "Q did not end the cave"
+restored "after the cave"
+
 if wd_sanitized_build "$binary_dir"; then wd_check_leaks "$work" "$source_dir" || fail "sanitizer reports"; fi
 rm -rf "$work"
-echo "terminal: title, jump, Q, SIGTERM, SIGSEGV, small terminal, 256 colours and Ctrl+C all as expected"
+echo "terminal: title, jump, Q, SIGTERM, SIGSEGV, small terminal, 256 colours, Ctrl+C and the mouse all as expected"

@@ -9,7 +9,8 @@ namespace wd {
 // Holds the terminal for a game: raw input, the alternate screen, the
 // hidden cursor, mouse reporting and the kitty keyboard protocol. Whatever
 // ends the program (a normal end, exit, Ctrl+C, SIGTERM, SIGHUP or a crash
-// signal) puts the terminal back as it found it. One session at a time.
+// signal) puts the terminal back as it found it. One session at a time;
+// none on Windows, whose console speaks none of this.
 class TerminalSession {
  public:
   TerminalSession();
