@@ -29,14 +29,27 @@ bool terminalShowsTrueColor() {
          (std::strcmp(p_value, "truecolor") == 0 || std::strcmp(p_value, "24bit") == 0);
 }
 
-// What a terminal does not have, said once.
+// What a terminal does not have, said once in a program's life.
 void logWhatIsMissing() {
+  static bool said = false;
+  if (said) {
+    return;
+  }
+  // Tried again at the next start while no log is open, so that the lines are not lost.
   LogManager& log = LogManager::getInstance();
-  log.writeMessage("Terminal display: there is no window: getWindow() returns null and "
-                   "nothing can be drawn into one\n");
+  said = log.writeMessage("Terminal display: there is no window: getWindow() returns null and "
+                          "nothing can be drawn into one\n") > 0;
+  if (!said) {
+    return;
+  }
   log.writeMessage("Terminal display: the window options do not apply\n");
-  log.writeMessage("Terminal display: sound is off (WD_TERMINAL_SOUND=1 plays it on the "
-                   "machine that runs the game)\n");
+  if (environmentSays("WD_TERMINAL_SOUND")) {
+    log.writeMessage("Terminal display: sound is on and plays on the machine that runs the "
+                     "game\n");
+  } else {
+    log.writeMessage("Terminal display: sound is off (WD_TERMINAL_SOUND=1 plays it on the "
+                     "machine that runs the game)\n");
+  }
 }
 
 }  // namespace
