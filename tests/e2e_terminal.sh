@@ -57,7 +57,7 @@ restored() {
   modes=$(tm display-message -p -t "$pane" '#{alternate_on} #{cursor_flag} #{mouse_any_flag}')
   [ "$modes" = "0 1 0" ] || fail "$1: terminal modes not restored (alternate, cursor, mouse: $modes)"
   tty=$(tm display-message -p -t "$pane" '#{pane_tty}')
-  stty -a <"$tty" | grep -qw icanon && stty -a <"$tty" | grep -qw echo ||
+  ! stty -a <"$tty" | grep -qw -e '-icanon' -e '-echo' ||
     fail "$1: raw mode left on the terminal: $(stty -a <"$tty" | tr '\n' ' ')"
 }
 game_pid() { pgrep -P "$(tm display-message -p -t "$pane" '#{pane_pid}')" "$1"; }
