@@ -110,7 +110,7 @@ int InputManager::startUp() {
   if (!display_manager.isStarted()) {
     return -1;
   }
-  // A terminal has no window; its keys never repeat as presses of their own.
+  // A terminal has no window to set: its keys come as the terminal sends them.
   sf::Window* p_window = display_manager.getInputWindow();
   if (p_window != nullptr) {
     p_window->setKeyRepeatEnabled(false);
