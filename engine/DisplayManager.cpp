@@ -4,6 +4,7 @@
 
 #include "DisplayProbe.h"
 #include "LogManager.h"
+#include "TerminalDisplay.h"
 #include "Utf8Decoder.h"
 #include "utility.h"
 
@@ -28,12 +29,19 @@ sf::Color rgbOf(Color color) {
 }
 
 float cellWidth() {
+  // In a terminal a cell is the unit that positions, the mouse's too, come in.
+  if (TerminalDisplay::getInstance().isActive()) {
+    return 1.0f;
+  }
   const DisplayManager& display_manager = DisplayManager::getInstance();
   return static_cast<float>(display_manager.getWidthPixels()) /
          static_cast<float>(display_manager.getColumns());
 }
 
 float cellHeight() {
+  if (TerminalDisplay::getInstance().isActive()) {
+    return 1.0f;
+  }
   const DisplayManager& display_manager = DisplayManager::getInstance();
   return static_cast<float>(display_manager.getHeightPixels()) /
          static_cast<float>(display_manager.getRows());
@@ -65,6 +73,10 @@ DisplayManager& DisplayManager::getInstance() {
 int DisplayManager::startUp() {
   if (p_window != nullptr) {
     return 0;
+  }
+  TerminalDisplay& terminal = TerminalDisplay::getInstance();
+  if (terminal.isRequested()) {
+    return terminal.start(window_columns, window_rows) == 0 ? Manager::startUp() : -1;
   }
   // The window library ends the process when it cannot reach the X server, so
   // ask first. The probe stays connected until the window is made: a server
@@ -99,6 +111,7 @@ int DisplayManager::startUp() {
 }
 
 void DisplayManager::shutDown() {
+  TerminalDisplay::getInstance().stop();
   if (p_window != nullptr) {
     p_window->close();
     delete p_window;
@@ -113,13 +126,18 @@ void DisplayManager::shutDown() {
 }
 
 int DisplayManager::drawCharacter(Vector world_pos, char ch, Color color) {
-  if (p_window == nullptr) {
+  TerminalDisplay& terminal = TerminalDisplay::getInstance();
+  if (p_window == nullptr && !terminal.isActive()) {
     return -1;
   }
   const Vector view_pos = toViewPosition(world_pos);
   const Vector pixel_pos = cellsToPixels(view_pos);
   if (isKnownColor(color)) {
     current_color = rgbOf(color);
+  }
+  if (terminal.isActive()) {
+    return terminal.putCell(toViewPosition(world_pos), static_cast<unsigned char>(ch),
+                            current_color, CELL_BACKGROUND_COLOR);
   }
   cell_batch.add(sf::Vector2f(pixel_pos.getX(), pixel_pos.getY()), current_color, ch);
   frame_fingerprint.addCell(view_pos, static_cast<unsigned char>(ch),
@@ -151,6 +169,10 @@ int DisplayManager::drawGlyph(Vector world_pos, char32_t code_point, sf::Color f
                               sf::Color background) {
   // Placeholder until the cell batch draws any code point on any background.
   (void)background;
+  if (TerminalDisplay::getInstance().isActive()) {
+    return TerminalDisplay::getInstance().putCell(toViewPosition(world_pos), code_point,
+                                                  foreground, background);
+  }
   if (p_window == nullptr) {
     return -1;
   }
@@ -175,6 +197,9 @@ int DisplayManager::drawText(Vector world_pos, const std::string& text, Alignmen
 }
 
 int DisplayManager::swapBuffers() {
+  if (TerminalDisplay::getInstance().isActive()) {
+    return TerminalDisplay::getInstance().present();
+  }
   if (p_window == nullptr) {
     return -1;
   }
@@ -219,6 +244,10 @@ sf::RenderWindow* DisplayManager::getWindow() const {
     cell_batch.markTargetDrawn();
   }
   return p_window;
+}
+
+bool DisplayManager::isOpen() const {
+  return p_window != nullptr || TerminalDisplay::getInstance().isActive();
 }
 
 sf::Window* DisplayManager::getInputWindow() const { return p_window; }

@@ -1,12 +1,14 @@
 #include "InputManager.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "DisplayManager.h"
 #include "EventKeyboard.h"
 #include "EventMouse.h"
 #include "InputSession.h"
 #include "LogManager.h"
+#include "TerminalDisplay.h"
 
 namespace wd {
 
@@ -111,7 +113,11 @@ int InputManager::startUp() {
   if (!display_manager.isStarted()) {
     return -1;
   }
-  display_manager.getInputWindow()->setKeyRepeatEnabled(false);
+  // A terminal has no window to set: its keys come as the terminal sends them.
+  sf::Window* p_window = display_manager.getInputWindow();
+  if (p_window != nullptr) {
+    p_window->setKeyRepeatEnabled(false);
+  }
   return Manager::startUp();
 }
 
@@ -124,6 +130,10 @@ void InputManager::shutDown() {
 }
 
 void InputManager::pollInput() {
+  if (TerminalDisplay::getInstance().isActive()) {
+    pollTerminal();
+    return;
+  }
   sf::Window* p_window = DisplayManager::getInstance().getInputWindow();
   if (p_window == nullptr) {
     return;
@@ -137,6 +147,16 @@ void InputManager::pollInput() {
   if (p_session != nullptr) {
     takeSessionEvents(keyboard_event, mouse_event);
     p_session->endPoll();
+  }
+}
+
+void InputManager::pollTerminal() {
+  std::vector<sf::Event> events;
+  TerminalDisplay::getInstance().pollEvents(events);
+  EventKeyboard keyboard_event;
+  EventMouse mouse_event;
+  for (const sf::Event& event : events) {
+    dispatchWindowEvent(event, keyboard_event, mouse_event);
   }
 }
 

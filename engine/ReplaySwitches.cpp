@@ -3,12 +3,13 @@
 #include <cstring>
 
 #include "GameManager.h"
+#include "TerminalDisplay.h"
 
 namespace wd {
 
-const char* const ReplaySwitches::USAGE = "[--record FILE | --replay FILE [--fast]]";
+const char* const ReplaySwitches::USAGE = "[--terminal] [--record FILE | --replay FILE [--fast]]";
 
-ReplaySwitches::ReplaySwitches() : fast(false) {}
+ReplaySwitches::ReplaySwitches() : fast(false), terminal(false) {}
 
 int ReplaySwitches::read(int argc, const char* const* argv) {
   for (int i = 1; i < argc; i++) {
@@ -21,6 +22,8 @@ int ReplaySwitches::read(int argc, const char* const* argv) {
       if (readFile(argc, argv, i, replay_file) != 0) {
         return -1;
       }
+    } else if (std::strcmp(p_argument, "--terminal") == 0) {
+      terminal = true;
     } else if (std::strcmp(p_argument, "--fast") == 0) {
       if (fast) {
         error = "--fast given twice";
@@ -43,6 +46,9 @@ int ReplaySwitches::read(int argc, const char* const* argv) {
 }
 
 int ReplaySwitches::apply(const std::string& game_name, std::function<void()> report) const {
+  if (terminal) {
+    TerminalDisplay::getInstance().request();
+  }
   GameManager& game_manager = GameManager::getInstance();
   if (!record_file.empty()) {
     return game_manager.startRecording(record_file, game_name);
@@ -64,6 +70,8 @@ const std::string& ReplaySwitches::getRecordFile() const { return record_file; }
 const std::string& ReplaySwitches::getReplayFile() const { return replay_file; }
 
 ReplaySpeed ReplaySwitches::getSpeed() const { return fast ? REPLAY_FAST : REPLAY_REAL_TIME; }
+
+bool ReplaySwitches::wantsTerminal() const { return terminal; }
 
 int ReplaySwitches::readFile(int argc, const char* const* argv, int& i, std::string& file) {
   const std::string name = argv[i];

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the fuzzers (the sprite loader's and the recording reader's) with
-# clang in build-fuzz and runs each for SECONDS (default 30) on a copy of its
+# Builds the fuzzers (the sprite loader's, the recording reader's and the
+# terminal input decoder's) with clang in build-fuzz and runs each for SECONDS (default 30) on a copy of its
 # seed corpus. Fails on any crash,
 # leak, timeout or sanitizer report; what triggered it is kept in
 # build-fuzz/artifacts/.
@@ -10,11 +10,12 @@ cd "$(dirname "$0")/.."
 top=$(pwd)
 
 CXX=clang++ cmake -S . -B build-fuzz -DWD_FUZZ=ON -DWD_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j 2 --target sprite_loader_fuzzer recording_reader_fuzzer
+cmake --build build-fuzz -j 2 --target sprite_loader_fuzzer recording_reader_fuzzer terminal_input_fuzzer
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -r fuzz/corpus "$work/corpus"
+cp -r fuzz/terminal-corpus "$work/terminal-corpus"
 # The game's own sprites are seeds too.
 cp assets/sprites/*-spr.txt "$work/corpus/" 2>/dev/null || true
 # An unpacked REXPaint picture: version -1, two layers of 2 x 1 cells, the upper one half transparent.
@@ -37,3 +38,6 @@ build-fuzz/fuzz/sprite_loader_fuzzer "$work/corpus" \
 build-fuzz/fuzz/recording_reader_fuzzer "$work/recording-corpus" \
   -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
   -dict="$top/fuzz/recording.dict" -print_final_stats=1 -artifact_prefix="$top/build-fuzz/artifacts/"
+build-fuzz/fuzz/terminal_input_fuzzer "$work/terminal-corpus" \
+  -max_total_time="$seconds" -max_len=1024 -timeout=10 -rss_limit_mb=2048 \
+  -dict="$top/fuzz/terminal.dict" -print_final_stats=1 -artifact_prefix="$top/build-fuzz/artifacts/"

@@ -29,8 +29,8 @@ int runBunnyRun(int argc, const char* const* argv, GamePlay& game_play) {
   wd::GameManager& game_manager = wd::GameManager::getInstance();
   game_manager.startUp();
 
-  // Without a window no key can ever be read: the game would wait for ever.
-  if (wd::DisplayManager::getInstance().getInputWindow() == nullptr) {
+  // Without a window or a terminal no key can ever be read: the game would wait for ever.
+  if (!wd::DisplayManager::getInstance().isOpen()) {
     std::printf("bunny-run: no display to open the game's window on (is DISPLAY set?)\n");
     game_manager.endSession();
     game_manager.shutDown();

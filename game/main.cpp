@@ -1,7 +1,9 @@
 // The bunny runner: alternates between the start screen and games until the
 // player quits.
 //
-//   bunny-run [--record FILE | --replay FILE [--fast]]
+//   bunny-run [--terminal] [--record FILE | --replay FILE [--fast]]
+//
+// --terminal (or WD_TERMINAL=1) plays in the terminal instead of a window.
 #include "BunnyRun.h"
 
 int main(int argc, char** argv) {

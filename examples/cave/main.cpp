@@ -1,7 +1,8 @@
 // The cave: the arrows walk, a click throws a spark, Q quits.
 //
-//   cave [--swarm N] [--record FILE | --replay FILE [--fast]]
+//   cave [--swarm N] [--terminal] [--record FILE | --replay FILE [--fast]]
 //
+// --terminal (or WD_TERMINAL=1) plays in the terminal instead of a window.
 // --swarm fills the world with N moving motes (as many as fit under the
 // 5000-object limit) and prints the frames' mean and worst work time every
 // three seconds: the engine's stress test. --record and --replay record a
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
   wd::GameManager& game = wd::GameManager::getInstance();
   game.startUp();
   CaveRules rules;
-  if (wd::DisplayManager::getInstance().getInputWindow() != nullptr) {
+  if (wd::DisplayManager::getInstance().isOpen()) {
     rules.setUp();
   }
   if (rules.getExplorer() == nullptr) {

@@ -1,6 +1,6 @@
 // Starts the engine, builds Hello's world and plays until Q.
 //
-//   hello [--record FILE | --replay FILE [--fast]]
+//   hello [--terminal] [--record FILE | --replay FILE [--fast]]
 #include <cstdio>
 
 #include <wendrel/DisplayManager.h>
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   }
   wd::GameManager& game = wd::GameManager::getInstance();
   game.startUp();
-  if (wd::DisplayManager::getInstance().getInputWindow() == nullptr || setUpHello() != 0) {
+  if (!wd::DisplayManager::getInstance().isOpen() || setUpHello() != 0) {
     std::printf("hello: no window, or files missing (see wendrel.log)\n");
     game.shutDown();
     return 1;

@@ -78,6 +78,10 @@ class DisplayManager : public Manager {
   // backgrounds, as over any drawing. Ask again in every frame you draw in.
   sf::RenderWindow* getWindow() const;
 
+  // Whether frames are shown, in a window or in the terminal in its place:
+  // whether a player can see the game and give it input.
+  bool isOpen() const;
+
   // The window, or null, as a source of events and input settings: asking
   // for it leaves the frame's drawing as it is.
   sf::Window* getInputWindow() const;

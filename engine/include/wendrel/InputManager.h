@@ -67,6 +67,9 @@ class InputManager : public Manager {
   // make them, over the carried fields they were delivered with.
   void takeSessionEvents(EventKeyboard& keyboard_event, EventMouse& mouse_event);
 
+  // Drains the terminal's keys and mouse reports when the game plays in one.
+  void pollTerminal();
+
   // Writes the log line of a recorded press and keeps the name.
   void recordButtonName(const char* name);
 

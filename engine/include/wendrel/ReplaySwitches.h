@@ -9,9 +9,9 @@
 
 namespace wd {
 
-// The command-line switches that every game shares: "--record FILE",
-// "--replay FILE" and "--fast" (with --replay only). Other arguments are
-// left for the game.
+// The command-line switches that every game shares: "--terminal",
+// "--record FILE", "--replay FILE" and "--fast" (with --replay only). Other
+// arguments are left for the game.
 class ReplaySwitches {
  public:
   // The switches, as a usage line shows them.
@@ -24,7 +24,8 @@ class ReplaySwitches {
   // --replay, or --fast without --replay.
   int read(int argc, const char* const* argv);
 
-  // Turns recording or replay on in the game manager, for the game called
+  // Asks for the terminal display, and turns recording or replay on in the
+  // game manager, as the switches ask. Recording or replay is for the game called
   // game_name, as the switches ask; report runs at the end of a replay that
   // matched. 0, or -1 (with the reason on standard error) when the file
   // cannot be written or played. Without the switches it does nothing.
@@ -39,6 +40,9 @@ class ReplaySwitches {
   const std::string& getReplayFile() const;
   ReplaySpeed getSpeed() const;
 
+  // Whether --terminal was given.
+  bool wantsTerminal() const;
+
  private:
   // Takes the file after switch number i into file: -1 when there is none
   // or it was given before.
@@ -47,6 +51,7 @@ class ReplaySwitches {
   std::string record_file;
   std::string replay_file;
   bool fast;
+  bool terminal;
   std::string error;
   std::vector<std::string> other_arguments;
 };
