@@ -324,6 +324,38 @@ TEST_F(Lifetime, ANewcomerInADeletedObjectsPlaceHearsNothingMeantForIt) {
                      "behind:COLLISION_EVENT mover->behind"}),
             heard("COLLISION_EVENT"));
   EXPECT_EQ((Objects{p_mover, p_behind, p_hit}), contents(world().getAllObjects()));  // hit's place
+
+  // A mover that deletes itself and leaves a successor at its address: the move is not made for it.
+  auto* p_jumper = new Recycled("jumper", 100);
+  new Actor("wall", 101);
+  Object* p_successor = nullptr;
+  p_jumper->react = [&p_successor](Actor* p_self, const wd::Event* p_e) {
+    if (isCollision(p_e)) {
+      delete p_self;
+      p_successor = new Recycled("successor", 120, wd::INTANGIBLE);
+    }
+  };
+  const Object* p_jumper_place = p_jumper;
+  EXPECT_EQ(-1, world().moveObject(p_jumper, Vector(100.5f, 10)));
+  ASSERT_EQ(p_jumper_place, p_successor);
+  EXPECT_EQ(120.0f, p_successor->getPosition().getX());
+}
+
+// A hard object that deletes itself when a hard mover runs into it, as a crate that breaks, does
+// not block the move.
+TEST_F(Lifetime, AnObjectThatDeletesItselfWhenHitDoesNotBlock) {
+  auto* p_ram = new Actor("ram", 10);
+  auto* p_crate = new Recycled("crate", 11);
+  p_crate->react = [](Actor* p_self, const wd::Event* p_e) {
+    if (isCollision(p_e)) {
+      delete p_self;
+    }
+  };
+  EXPECT_EQ(0, world().moveObject(p_ram, Vector(10.5f, 10)));
+  EXPECT_EQ(10.5f, p_ram->getPosition().getX());
+  EXPECT_EQ((Strings{"ram:COLLISION_EVENT ram->crate", "crate:COLLISION_EVENT ram->crate"}),
+            heard("COLLISION_EVENT"));
+  EXPECT_EQ((Objects{p_ram}), contents(world().getAllObjects()));
 }
 
 // Deleting from draw: what is deleted is not drawn, and the walk goes on over the live list as
