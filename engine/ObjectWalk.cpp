@@ -1,7 +1,5 @@
 #include "ObjectWalk.h"
 
-#include "ObjectList.h"
-
 namespace wd {
 
 ObjectWalk* ObjectWalk::p_innermost = nullptr;
@@ -15,17 +13,6 @@ ObjectWalk::ObjectWalk(ObjectList* p_l, Object* p_subject)
 // Walks end in the reverse order of their starts: each is a local of a
 // function that the walk started after it has called.
 ObjectWalk::~ObjectWalk() { p_innermost = p_outer; }
-
-void ObjectWalk::next() {
-  if (index < p_list->count) {
-    index++;
-  }
-  skipCleared();
-}
-
-bool ObjectWalk::isDone() const { return index >= p_list->count; }
-
-Object* ObjectWalk::currentObject() const { return isDone() ? nullptr : p_list->list[index]; }
 
 Object* ObjectWalk::getSubject() const { return p_subject; }
 
@@ -45,12 +32,6 @@ void ObjectWalk::forget(const Object* p_o) {
   }
   if (p_subject == p_o) {
     p_subject = nullptr;
-  }
-}
-
-void ObjectWalk::skipCleared() {
-  while (index < p_list->count && p_list->list[index] == nullptr) {
-    index++;
   }
 }
 

@@ -170,6 +170,9 @@ std::size_t WorldManager::collisionIndexMemory() const { return collision_index.
 bool WorldManager::collide(Object* p_o, Vector where) {
   bool blocked = false;
   ObjectList collisions = findCollisions(p_o, where);
+  if (collisions.isEmpty()) {
+    return false;  // most moves: no walk to follow deletions in
+  }
   // A collision event names both objects: once either is deleted, what is
   // left of that collision is dropped, and once the mover is, the move.
   for (ObjectWalk walk(&collisions, p_o); !walk.isDone(); walk.next()) {

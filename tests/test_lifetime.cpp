@@ -87,6 +87,14 @@ class Actor : public Object {
 
 bool isCollision(const wd::Event* p_e) { return p_e->getType() == "COLLISION_EVENT"; }
 
+Actor::Reaction deletesItselfOn(const std::string& type) {
+  return [type](Actor* p_self, const wd::Event* p_e) {
+    if (p_e->getType() == type) {
+      delete p_self;
+    }
+  };
+}
+
 wd::Object* otherOf(const Object* p_self, const wd::Event* p_e) {
   const auto* p_c = static_cast<const wd::EventCollision*>(p_e);
   return p_c->getObject1() == p_self ? p_c->getObject2() : p_c->getObject1();
@@ -151,11 +159,7 @@ class Lifetime : public ::testing::Test {
 TEST_F(Lifetime, ABulletDeletesItselfOnAWall) {
   auto* p_bullet = new Actor("bullet", 17);
   p_bullet->setVelocity(Vector(1, 0));
-  p_bullet->react = [](Actor* p_self, const wd::Event* p_e) {
-    if (isCollision(p_e)) {
-      delete p_self;
-    }
-  };
+  p_bullet->react = deletesItselfOn("COLLISION_EVENT");
   auto* p_wall = new Actor("wall", 20);
   for (int frame = 0; frame < 4; frame++) {
     world().update();
@@ -259,11 +263,7 @@ TEST_F(Lifetime, ARulesObjectDeletesEveryEnemyOnAStep) {
 TEST_F(Lifetime, TheFollowedObjectIsDeletedInItsOwnHandler) {
   auto* p_leader = new Actor("leader", 100);
   p_leader->setVelocity(Vector(1, 0));
-  p_leader->react = [](Actor* p_self, const wd::Event* p_e) {
-    if (isCollision(p_e)) {
-      delete p_self;
-    }
-  };
+  p_leader->react = deletesItselfOn("COLLISION_EVENT");
   ASSERT_EQ(0, world().setFollowedObject(p_leader));
   new Actor("wall", 104);
   for (int frame = 0; frame < 4; frame++) {
@@ -276,11 +276,7 @@ TEST_F(Lifetime, TheFollowedObjectIsDeletedInItsOwnHandler) {
   EXPECT_EQ(52.0f, world().getView().getCorner().getX());
   // Followed and deleted on a step: the same.
   ASSERT_EQ(0, world().setFollowedObject(p_newcomer));
-  p_newcomer->react = [](Actor* p_self, const wd::Event* p_e) {
-    if (p_e->getType() == wd::STEP_EVENT) {
-      delete p_self;
-    }
-  };
+  p_newcomer->react = deletesItselfOn(wd::STEP_EVENT);
   step();
   world().update();
   EXPECT_EQ(100.0f, world().getView().getCorner().getX());
@@ -346,11 +342,7 @@ TEST_F(Lifetime, ANewcomerInADeletedObjectsPlaceHearsNothingMeantForIt) {
 TEST_F(Lifetime, AnObjectThatDeletesItselfWhenHitDoesNotBlock) {
   auto* p_ram = new Actor("ram", 10);
   auto* p_crate = new Recycled("crate", 11);
-  p_crate->react = [](Actor* p_self, const wd::Event* p_e) {
-    if (isCollision(p_e)) {
-      delete p_self;
-    }
-  };
+  p_crate->react = deletesItselfOn("COLLISION_EVENT");
   EXPECT_EQ(0, world().moveObject(p_ram, Vector(10.5f, 10)));
   EXPECT_EQ(10.5f, p_ram->getPosition().getX());
   EXPECT_EQ((Strings{"ram:COLLISION_EVENT ram->crate", "crate:COLLISION_EVENT ram->crate"}),

@@ -1,10 +1,11 @@
 #ifndef WD_OBJECT_WALK_H
 #define WD_OBJECT_WALK_H
 
+#include "ObjectList.h"
+
 namespace wd {
 
 class Object;
-class ObjectList;
 
 // Walks a list of objects that are called back one by one, from front to
 // back, when any callback may delete objects. The list is a copy that the
@@ -51,6 +52,26 @@ class ObjectWalk {
   // The walk started last of those under way; null when none is.
   static ObjectWalk* p_innermost;
 };
+
+// The steps of a walk are defined here so that the loops of the broadcasts,
+// which run for every object several times a frame, can inline them.
+
+inline void ObjectWalk::next() {
+  if (index < p_list->count) {
+    index++;
+  }
+  skipCleared();
+}
+
+inline bool ObjectWalk::isDone() const { return index >= p_list->count; }
+
+inline Object* ObjectWalk::currentObject() const { return isDone() ? nullptr : p_list->list[index]; }
+
+inline void ObjectWalk::skipCleared() {
+  while (index < p_list->count && p_list->list[index] == nullptr) {
+    index++;
+  }
+}
 
 }  // namespace wd
 
