@@ -100,23 +100,49 @@ wd::Object* otherOf(const Object* p_self, const wd::Event* p_e) {
   return p_c->getObject1() == p_self ? p_c->getObject2() : p_c->getObject1();
 }
 
-// Storage of deleted actors of this class that the next one is built in, as an allocator may
-// hand out a freed block again at once.
-std::vector<void*> spare_blocks;
+// The storage of deleted objects of one class, which new ones of the class are built in, as an
+// allocator may hand out a freed block again at once: at most kept blocks are held (the others
+// are freed), and one allocation in reuse_period takes a held block.
+class SpareBlocks {
+ public:
+  SpareBlocks(std::size_t kept, unsigned reuse_period) : kept(kept), reuse_period(reuse_period) {}
+  void* take(std::size_t size) {
+    if (blocks.empty() || allocations++ % reuse_period != 0) {
+      return ::operator new(size);
+    }
+    void* p_block = blocks.back();
+    blocks.pop_back();
+    return p_block;
+  }
+  void give(void* p_block) {
+    if (blocks.size() < kept) {
+      blocks.push_back(p_block);
+    } else {
+      ::operator delete(p_block);
+    }
+  }
+  void release() {
+    for (void* p_block : blocks) {
+      ::operator delete(p_block);
+    }
+    blocks.clear();
+  }
+
+ private:
+  const std::size_t kept;
+  const unsigned reuse_period;
+  unsigned allocations = 0;
+  std::vector<void*> blocks;
+};
+
+SpareBlocks recycled_blocks(1000, 1);
 
 // An actor that takes the place of the last one of its class deleted.
 class Recycled : public Actor {
  public:
   using Actor::Actor;
-  static void* operator new(std::size_t size) {
-    if (spare_blocks.empty()) {
-      return ::operator new(size);
-    }
-    void* p_block = spare_blocks.back();
-    spare_blocks.pop_back();
-    return p_block;
-  }
-  static void operator delete(void* p_block) { spare_blocks.push_back(p_block); }
+  static void* operator new(std::size_t size) { return recycled_blocks.take(size); }
+  static void operator delete(void* p_block) { recycled_blocks.give(p_block); }
 };
 
 class Lifetime : public ::testing::Test {
@@ -131,10 +157,7 @@ class Lifetime : public ::testing::Test {
   }
   void TearDown() override {
     world().shutDown();
-    for (void* p_block : spare_blocks) {
-      ::operator delete(p_block);
-    }
-    spare_blocks.clear();
+    recycled_blocks.release();
   }
   // What was heard of one event type, in order.
   static Strings heard(const std::string& type) {
@@ -443,9 +466,7 @@ const int STIR_PER_MILLE[] = {15, 30, 30, 100, 300, 1, 15};
 
 class Mayhem;
 
-// Freed probes whose storage the next probes are built in, every other time.
-std::vector<void*> spare_probe_blocks;
-unsigned probe_allocations = 0;
+SpareBlocks probe_blocks(16, 2);
 
 // An object of a random world: it has every callback checked and may stir the world in any.
 class Probe : public Object {
@@ -455,21 +476,8 @@ class Probe : public Object {
   int handleEvent(const wd::Event* p_e) override;
   int draw() override;
 
-  static void* operator new(std::size_t size) {
-    if (spare_probe_blocks.empty() || probe_allocations++ % 2 == 0) {
-      return ::operator new(size);
-    }
-    void* p_block = spare_probe_blocks.back();
-    spare_probe_blocks.pop_back();
-    return p_block;
-  }
-  static void operator delete(void* p_block) {
-    if (spare_probe_blocks.size() < 16) {
-      spare_probe_blocks.push_back(p_block);
-    } else {
-      ::operator delete(p_block);
-    }
-  }
+  static void* operator new(std::size_t size) { return probe_blocks.take(size); }
+  static void operator delete(void* p_block) { probe_blocks.give(p_block); }
 
   Mayhem& mayhem;
   std::uint64_t serial;  // 0 once destroyed
@@ -509,15 +517,11 @@ class Mayhem {
     while (!roster.empty()) {
       delete roster.back();  // the ones that stood outside the world
     }
-    for (void* p_block : spare_probe_blocks) {
-      ::operator delete(p_block);
-    }
-    spare_probe_blocks.clear();
+    probe_blocks.release();
   }
 
   // Called by each probe's callbacks: checks the call, then maybe stirs the world.
   void hear(Probe* p_o, const wd::Event* p_e, Callback callback) {
-    calls[callback]++;
     if (!isLiving(p_o, p_o->serial)) {
       fail(std::string("a ") + CALLBACK_NAMES[callback] + " callback reached a deleted object");
       return;
@@ -546,7 +550,6 @@ class Mayhem {
 
   int violations = 0;
   Strings first_violations;
-  long calls[CALLBACK_KINDS] = {};
   long deletions[CALLBACK_KINDS] = {};
   long creations[CALLBACK_KINDS] = {};
   long self_deletions = 0, other_deletions = 0, marked_deletions = 0, followed_deletions = 0;
