@@ -2,7 +2,7 @@
 
 #include "Object.h"
 #include "ObjectList.h"
-#include "ObjectListIterator.h"
+#include "ObjectWalk.h"
 #include "WorldManager.h"
 
 namespace wd {
@@ -26,10 +26,10 @@ bool Manager::isStarted() const { return started; }
 
 int Manager::broadcastEvent(const Event* p_event) const {
   // Handlers may create or delete objects; the walk goes over the world as it
-  // stood before the first of them ran.
-  const ObjectList all_objects = WorldManager::getInstance().getAllObjects();
-  for (ObjectListIterator li(&all_objects); !li.isDone(); li.next()) {
-    li.currentObject()->handleEvent(p_event);
+  // stood before the first of them ran, less what they have deleted.
+  ObjectList all_objects = WorldManager::getInstance().getAllObjects();
+  for (ObjectWalk walk(&all_objects); !walk.isDone(); walk.next()) {
+    walk.currentObject()->handleEvent(p_event);
   }
   return all_objects.getCount();
 }

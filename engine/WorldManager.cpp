@@ -6,6 +6,7 @@
 #include "EventOut.h"
 #include "Object.h"
 #include "ObjectListIterator.h"
+#include "ObjectWalk.h"
 #include "utility.h"
 
 namespace wd {
@@ -49,9 +50,9 @@ int WorldManager::startUp() {
 }
 
 void WorldManager::shutDown() {
-  const ObjectList doomed = world_objects;
-  for (ObjectListIterator li(&doomed); !li.isDone(); li.next()) {
-    delete li.currentObject();
+  ObjectList doomed = world_objects;
+  for (ObjectWalk walk(&doomed); !walk.isDone(); walk.next()) {
+    delete walk.currentObject();
   }
   Manager::shutDown();
 }
@@ -80,6 +81,7 @@ void WorldManager::forgetObject(const Object* p_o) {
   if (p_followed == p_o) {
     p_followed = nullptr;
   }
+  ObjectWalk::forgetEverywhere(p_o);
 }
 
 ObjectList WorldManager::getAllObjects() const { return world_objects; }
@@ -167,13 +169,27 @@ std::size_t WorldManager::collisionIndexMemory() const { return collision_index.
 
 bool WorldManager::collide(Object* p_o, Vector where) {
   bool blocked = false;
-  const ObjectList collisions = findCollisions(p_o, where);
-  for (ObjectListIterator li(&collisions); !li.isDone(); li.next()) {
-    Object* p_other = li.currentObject();
+  ObjectList collisions = findCollisions(p_o, where);
+  if (collisions.isEmpty()) {
+    return false;  // most moves: no walk to follow deletions in
+  }
+  // A collision event names both objects: once either is deleted, what is
+  // left of that collision is dropped, and once the mover is, the move.
+  for (ObjectWalk walk(&collisions, p_o); !walk.isDone(); walk.next()) {
+    Object* p_other = walk.currentObject();
     const EventCollision collision(p_o, p_other, where);
     p_o->handleEvent(&collision);
+    if (walk.getSubject() == nullptr) {
+      return true;
+    }
+    if (walk.currentObject() == nullptr) {
+      continue;
+    }
     p_other->handleEvent(&collision);
-    if (p_o->getSolidness() == HARD && p_other->getSolidness() == HARD) {
+    if (walk.getSubject() == nullptr) {
+      return true;
+    }
+    if (walk.currentObject() != nullptr && p_o->getSolidness() == HARD && p_other->getSolidness() == HARD) {
       blocked = true;
     }
   }

@@ -11,8 +11,6 @@
 #include "Gem.h"
 #include "Spark.h"
 
-std::vector<wd::Object*> CaveRules::discarded;
-
 namespace {
 
 // A number in [low, high), drawn from the unseeded generator, so every run
@@ -84,10 +82,6 @@ wd::ViewObject* CaveRules::addCounter(const char* caption, wd::Location location
 }
 
 void CaveRules::frameRules() {
-  for (wd::Object* p_o : discarded) {
-    delete p_o;
-  }
-  discarded.clear();
   if (p_objects != nullptr) {
     p_objects->setValue(wd::WorldManager::getInstance().getAllObjects().getCount());
   }
@@ -110,10 +104,3 @@ int CaveRules::fillSwarm(int count) {
 }
 
 Explorer* CaveRules::getExplorer() const { return p_explorer; }
-
-void CaveRules::discard(wd::Object* p_o) {
-  if (std::find(discarded.begin(), discarded.end(), p_o) == discarded.end()) {
-    wd::WorldManager::getInstance().markForRemoval(p_o);
-    discarded.push_back(p_o);
-  }
-}

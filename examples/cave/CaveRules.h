@@ -24,8 +24,7 @@ class CaveRules : public wd::GameRules {
   // leaves the explorer null.
   void setUp() override;
 
-  // Deletes what left the world this frame, then places and draws the
-  // counters where the view now is.
+  // Places and draws the counters where the view now is.
   void frameRules() override;
 
   void tail() override {}
@@ -36,10 +35,6 @@ class CaveRules : public wd::GameRules {
 
   Explorer* getExplorer() const;
 
-  // Takes p_o out of the world at the end of this frame's update; the next
-  // frameRules deletes it.
-  static void discard(wd::Object* p_o);
-
  private:
   wd::ViewObject* addCounter(const char* caption, wd::Location location, wd::Color color);
   void buildWalls();
@@ -47,7 +42,6 @@ class CaveRules : public wd::GameRules {
   Explorer* p_explorer;
   wd::ViewObject* p_objects;
   std::vector<wd::ViewObject*> counters;
-  static std::vector<wd::Object*> discarded;
 };
 
 #endif

@@ -1,13 +1,11 @@
 #include "Gem.h"
 
-#include "CaveRules.h"
-
 #include <wendrel/EventCollision.h>
 #include <wendrel/EventView.h>
 #include <wendrel/ResourceManager.h>
 #include <wendrel/WorldManager.h>
 
-Gem::Gem(wd::Vector where) : collected(false) {
+Gem::Gem(wd::Vector where) {
   setType("Gem");
   setSprite("gem");
   setSolidness(wd::SOFT);
@@ -24,13 +22,9 @@ int Gem::handleEvent(const wd::Event* p_e) {
   if (p_other->getType() != "Explorer") {
     return 0;  // sparks fly through gems
   }
-  // Collected once, however many frames the explorer touches it.
-  if (!collected) {
-    collected = true;
-    CaveRules::discard(this);
-    wd::ResourceManager::getInstance().getSound("gem")->play();
-    const wd::EventView point("Gems", 1, true);
-    wd::WorldManager::getInstance().broadcastEvent(&point);
-  }
+  wd::ResourceManager::getInstance().getSound("gem")->play();
+  const wd::EventView point("Gems", 1, true);
+  wd::WorldManager::getInstance().broadcastEvent(&point);
+  delete this;  // collected: the engine will not touch it again
   return 1;
 }

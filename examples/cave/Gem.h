@@ -8,9 +8,6 @@ class Gem : public wd::Object {
  public:
   explicit Gem(wd::Vector where);
   int handleEvent(const wd::Event* p_e) override;
-
- private:
-  bool collected;
 };
 
 #endif

@@ -1,7 +1,5 @@
 #include "Spark.h"
 
-#include "CaveRules.h"
-
 #include <wendrel/EventView.h>
 #include <wendrel/WorldManager.h>
 
@@ -22,8 +20,8 @@ int Spark::handleEvent(const wd::Event* p_e) {
     setVelocity(wd::Vector(-getVelocity().getX(), -getVelocity().getY()));
     return 1;
   }
-  CaveRules::discard(this);
   const wd::EventView lost("Lost", 1, true);
   wd::WorldManager::getInstance().broadcastEvent(&lost);
+  delete this;  // the last thing done with it, here and in the engine
   return 1;
 }

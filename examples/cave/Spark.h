@@ -3,8 +3,8 @@
 
 #include <wendrel/Object.h>
 
-// A SOFT speck that flies straight on through everything. A thrown spark is
-// removed once it has left the world; a swarm spark turns back into it.
+// A SOFT speck that flies straight on through everything. A thrown spark
+// deletes itself once it has left the world; a swarm spark turns back into it.
 class Spark : public wd::Object {
  public:
   enum OnLeaving { LEAVES, TURNS_BACK };

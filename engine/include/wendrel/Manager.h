@@ -29,7 +29,8 @@ class Manager {
   bool isStarted() const;
 
   // Hands the event to every object of a copy of the world's list, taken
-  // before the first handler runs. Returns the number of objects visited.
+  // before the first handler runs, except those that handlers have deleted
+  // meanwhile. Returns the number of objects in the copy.
   int broadcastEvent(const Event* p_event) const;
 
  private:

@@ -30,6 +30,7 @@ class ObjectList {
 
  private:
   friend class ObjectListIterator;
+  friend class ObjectWalk;
 
   int count;
   Object* list[MAX_OBJECTS];

@@ -16,6 +16,19 @@ class Object;
 
 // Owns the world: every object in it, the objects to take out at the end of
 // the frame, the world boundary, the view and the object the view follows.
+//
+// A game may delete any object, its own or another, from inside any callback
+// that the engine makes into an object: the step, keyboard, mouse,
+// collision, out and view handlers, and draw. From its deletion on, the
+// engine never touches the object again: no further event, no position, box
+// or solidness read, no draw. An event that would name a deleted object is
+// not delivered: when a collision handler deletes one of the two objects,
+// the other does not get its half of that collision, and when it deletes the
+// mover, the move ends there. A new object that is given the address of a
+// deleted one is not taken for it. Everything else happens as it would
+// without the deletion; in particular the update and the draw walk the live
+// world list, so a deletion at or before the place reached lets the object
+// that follows sit that walk out for the frame.
 class WorldManager : public Manager {
  public:
   static WorldManager& getInstance();
@@ -36,8 +49,9 @@ class WorldManager : public Manager {
   // or solidness changed; the object's setters call it.
   void refreshObject(const Object* p_o);
 
-  // Drops every reference the manager keeps to an object that is going away:
-  // its removal mark and, when it is the followed object, the following.
+  // Drops every reference the engine keeps to an object that is going away:
+  // its removal mark, the following when it is the followed object, and its
+  // entries in the lists that callbacks are being walked over.
   void forgetObject(const Object* p_o);
 
   ObjectList getAllObjects() const;
@@ -64,7 +78,8 @@ class WorldManager : public Manager {
   std::size_t collisionIndexMemory() const;
 
   // Moves p_o to where with collisions and the boundary test. 0 when moved;
-  // -1 when a hard collision blocked it or when it has just left the world.
+  // -1 when a hard collision blocked it, when a collision handler deleted it,
+  // or when it has just left the world.
   int moveObject(Object* p_o, Vector where);
 
   void setBoundary(Box new_boundary);
@@ -82,8 +97,8 @@ class WorldManager : public Manager {
  private:
   WorldManager();
 
-  // Sends collision events for a move of p_o to where; true when a hard
-  // collision blocks the move.
+  // Sends collision events for a move of p_o to where; true when the move
+  // may not go on: a hard collision blocks it, or a handler deleted p_o.
   bool collide(Object* p_o, Vector where);
 
   // Takes every marked object out of the world and clears the marks.
