@@ -20,6 +20,11 @@ const float WHITE_TEXEL = 1.0f;
 // one pixel of it on every side so that smoothing keeps the glyph's edges.
 const float GLYPH_PADDING = 1.0f;
 
+// Marks a byte of narrow_code_points not yet widened; no widening gives it.
+const char32_t NOT_WIDENED = 0xFFFFFFFE;
+
+bool isBlack(sf::Color color) { return color.r == 0 && color.g == 0 && color.b == 0; }
+
 // Every glyph is drawn at this size, bold.
 unsigned int characterSize() {
   return static_cast<unsigned int>(2.0f * std::min(cellWidth(), cellHeight()));
@@ -35,12 +40,19 @@ CellBatch::CellBatch(const sf::Font& cell_font, int cell_columns, int cell_rows,
       width_pixels(window_width_pixels),
       height_pixels(window_height_pixels),
       target_drawn(false),
-      draw_calls(0) {
-  resetGlyphs();
+      draw_calls(0),
+      glyph_cache(cell_font) {
+  narrow_code_points.fill(NOT_WIDENED);
 }
 
 void CellBatch::add(sf::Vector2f pen, sf::Color color, char ch) {
-  pending.push_back(PendingCell{pen, color, ch});
+  pending.push_back(PendingCell{pen, narrowCodePoint(ch), color, CELL_BACKGROUND_COLOR});
+}
+
+void CellBatch::add(sf::Vector2f pen, char32_t code_point, sf::Color foreground,
+                    sf::Color background) {
+  background.a = 255;
+  pending.push_back(PendingCell{pen, code_point, foreground, background});
 }
 
 void CellBatch::markTargetDrawn() { target_drawn = true; }
@@ -54,36 +66,30 @@ void CellBatch::startFrame() {
 
 void CellBatch::reset() {
   startFrame();
-  resetGlyphs();
+  glyph_cache.clear(0);
+  narrow_code_points.fill(NOT_WIDENED);
 }
+
+bool CellBatch::isGlyphCacheFull() const { return glyph_cache.isFull(); }
 
 void CellBatch::prepareFont() {
   // A text object measures 'x' and the space before its first glyph; loading
   // them first too gives the font's texture the same layout, so the smoothing
   // of every glyph samples exactly the same texels.
+  glyph_cache.clear(characterSize());
   font.getGlyph(U'x', characterSize(), true);
   font.getGlyph(U' ', characterSize(), true);
 }
 
 std::int64_t CellBatch::getDrawCalls() const { return draw_calls; }
 
-const CellBatch::GlyphQuad& CellBatch::glyphQuad(char ch) {
-  GlyphQuad& quad = glyphs[static_cast<unsigned char>(ch)];
-  if (quad.loaded) {
-    return quad;
+char32_t CellBatch::narrowCodePoint(char ch) {
+  char32_t& code_point = narrow_code_points[static_cast<unsigned char>(ch)];
+  if (code_point == NOT_WIDENED) {
+    // Narrow characters are widened with the default locale.
+    code_point = sf::String(ch)[0];
   }
-  // The code point a one-character text of ch would hold: narrow characters
-  // are widened with the default locale.
-  const sf::Uint32 code_point = sf::String(ch)[0];
-  quad.loaded = true;
-  quad.visible = code_point != U' ' && code_point != U'\t' && code_point != U'\n' &&
-                 code_point != U'\r';
-  if (quad.visible) {
-    const sf::Glyph& glyph = font.getGlyph(code_point, characterSize(), true);
-    quad.bounds = glyph.bounds;
-    quad.texture_rect = glyph.textureRect;
-  }
-  return quad;
+  return code_point;
 }
 
 CellBatch::Edges CellBatch::backgroundEdges(sf::Vector2f pen) const {
@@ -95,7 +101,7 @@ CellBatch::Edges CellBatch::backgroundEdges(sf::Vector2f pen) const {
 }
 
 bool CellBatch::glyphEdges(const PendingCell& cell, Edges& quad, Edges& texture) {
-  const GlyphQuad& glyph = glyphQuad(cell.ch);
+  const GlyphCache::Glyph& glyph = glyph_cache.glyph(cell.code_point);
   if (!glyph.visible) {
     return false;
   }
@@ -114,6 +120,10 @@ bool CellBatch::glyphEdges(const PendingCell& cell, Edges& quad, Edges& texture)
                   static_cast<float>(rect.left + rect.width) + GLYPH_PADDING,
                   static_cast<float>(rect.top + rect.height) + GLYPH_PADDING};
   return true;
+}
+
+CellBatch::Edges CellBatch::whiteTexel() {
+  return Edges{WHITE_TEXEL, WHITE_TEXEL, WHITE_TEXEL, WHITE_TEXEL};
 }
 
 void CellBatch::appendQuad(const Edges& quad, const Edges& texture, sf::Color color) {
@@ -150,8 +160,8 @@ float interpolate(float x, float x0, float x1, float u0, float u1) {
 
 }  // namespace
 
-void CellBatch::appendGlyphPiece(const Edges& piece, const Edges& quad,
-                                      const Edges& texture, sf::Color color) {
+void CellBatch::appendPiece(const Edges& piece, const Edges& quad, const Edges& texture,
+                            sf::Color color) {
   const Edges piece_texture{
       interpolate(piece.left, quad.left, quad.right, texture.left, texture.right),
       interpolate(piece.top, quad.top, quad.bottom, texture.top, texture.bottom),
@@ -161,34 +171,46 @@ void CellBatch::appendGlyphPiece(const Edges& piece, const Edges& quad,
 }
 
 void CellBatch::appendCellsInDrawingOrder() {
-  const Edges white{WHITE_TEXEL, WHITE_TEXEL, WHITE_TEXEL, WHITE_TEXEL};
   for (const PendingCell& cell : pending) {
-    appendQuad(backgroundEdges(cell.pen), white, CELL_BACKGROUND_COLOR);
+    appendQuad(backgroundEdges(cell.pen), whiteTexel(), cell.background);
     Edges quad;
     Edges texture;
     if (glyphEdges(cell, quad, texture)) {
-      appendQuad(quad, texture, cell.color);
+      appendQuad(quad, texture, cell.foreground);
     }
   }
 }
 
-void CellBatch::appendGlyphsClippedByLaterBackgrounds() {
+void CellBatch::appendCellsClippedByLaterBackgrounds() {
   backgrounds.clear();
   for (const PendingCell& cell : pending) {
     backgrounds.push_back(backgroundEdges(cell.pen));
   }
   bucketBackgrounds();
   for (std::size_t i = 0; i < pending.size(); i++) {
+    const int index = static_cast<int>(i);
+    const PendingCell& cell = pending[i];
+    // A black background on the black target changes nothing by itself.
+    if (!isBlack(cell.background)) {
+      appendUncovered(index, backgrounds[i], whiteTexel(), cell.background);
+    }
     Edges quad;
     Edges texture;
-    // A glyph wholly outside the window shows nowhere.
-    if (!glyphEdges(pending[i], quad, texture) || !touchesWindow(quad)) {
-      continue;
+    if (glyphEdges(cell, quad, texture)) {
+      appendUncovered(index, quad, texture, cell.foreground);
     }
-    cutByLaterBackgrounds(static_cast<int>(i), quad);
-    for (const Edges& piece : glyph_pieces) {
-      appendGlyphPiece(piece, quad, texture, pending[i].color);
-    }
+  }
+}
+
+void CellBatch::appendUncovered(int index, const Edges& quad, const Edges& texture,
+                                sf::Color color) {
+  // A quad wholly outside the window shows nowhere.
+  if (!touchesWindow(quad)) {
+    return;
+  }
+  cutByLaterBackgrounds(index, quad);
+  for (const Edges& piece : glyph_pieces) {
+    appendPiece(piece, quad, texture, color);
   }
 }
 
@@ -226,16 +248,20 @@ void CellBatch::bucketBackgrounds() {
   // Counted first, then filed, so that every bucket is a slice of one vector
   // listing its cells in drawing order.
   bucket_start.assign(static_cast<std::size_t>(columns * rows) + 1, 0);
-  for (const Edges& background : backgrounds) {
-    forEachBucket(background, [this](std::size_t bucket) { bucket_start[bucket + 1]++; });
+  for (std::size_t j = 0; j < backgrounds.size(); j++) {
+    if (isBlack(pending[j].background)) {
+      forEachBucket(backgrounds[j], [this](std::size_t bucket) { bucket_start[bucket + 1]++; });
+    }
   }
   std::partial_sum(bucket_start.begin(), bucket_start.end(), bucket_start.begin());
   bucket_fill.assign(bucket_start.begin(), bucket_start.end() - 1);
   bucket_cells.resize(static_cast<std::size_t>(bucket_start.back()));
   for (std::size_t j = 0; j < backgrounds.size(); j++) {
-    forEachBucket(backgrounds[j], [this, j](std::size_t bucket) {
-      bucket_cells[static_cast<std::size_t>(bucket_fill[bucket]++)] = static_cast<int>(j);
-    });
+    if (isBlack(pending[j].background)) {
+      forEachBucket(backgrounds[j], [this, j](std::size_t bucket) {
+        bucket_cells[static_cast<std::size_t>(bucket_fill[bucket]++)] = static_cast<int>(j);
+      });
+    }
   }
 }
 
@@ -288,17 +314,17 @@ void CellBatch::flush(sf::RenderTarget& target) {
     return;
   }
   vertices.clear();
-  // The target is cleared to opaque black and every background is opaque
-  // black, so on a target that only this batch has drawn into, a background
-  // changes only pixels where an earlier glyph of the same frame reaches
-  // into it. Cutting those parts off the earlier glyphs gives the same
-  // picture without drawing backgrounds at all, which saves most of the
-  // fill. Once anything is in the target (an earlier flush, or drawing of
-  // its own), the backgrounds are drawn as they come.
+  // The target is cleared to opaque black, so on a target that only this
+  // batch has drawn into, a black background changes only pixels where an
+  // earlier glyph or coloured background of the same frame reaches into it.
+  // Cutting those parts off the earlier quads gives the same picture without
+  // drawing black backgrounds at all, which saves most of the fill. Once
+  // anything else is in the target (an earlier flush, or drawing of its
+  // own), the backgrounds are drawn as they come.
   if (target_drawn) {
     appendCellsInDrawingOrder();
   } else {
-    appendGlyphsClippedByLaterBackgrounds();
+    appendCellsClippedByLaterBackgrounds();
   }
   pending.clear();
   if (vertices.empty()) {
@@ -309,12 +335,6 @@ void CellBatch::flush(sf::RenderTarget& target) {
   target.draw(vertices.data(), vertices.size(), sf::Triangles, states);
   draw_calls++;
   target_drawn = true;
-}
-
-void CellBatch::resetGlyphs() {
-  for (GlyphQuad& quad : glyphs) {
-    quad = GlyphQuad{false, false, sf::FloatRect(), sf::IntRect()};
-  }
 }
 
 }  // namespace wd
