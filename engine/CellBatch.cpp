@@ -41,7 +41,8 @@ CellBatch::CellBatch(const sf::Font& cell_font, int cell_columns, int cell_rows,
       height_pixels(window_height_pixels),
       target_drawn(false),
       draw_calls(0),
-      glyph_cache(cell_font) {
+      glyph_cache(cell_font),
+      background_grid(cell_columns, cell_rows) {
   narrow_code_points.fill(NOT_WIDENED);
 }
 
@@ -68,6 +69,8 @@ void CellBatch::reset() {
   startFrame();
   glyph_cache.clear(0);
   narrow_code_points.fill(NOT_WIDENED);
+  // Frees the grid's texture while a context can still be made.
+  background_grid = BackgroundGrid(columns, rows);
 }
 
 bool CellBatch::isGlyphCacheFull() const { return glyph_cache.isFull(); }
@@ -126,7 +129,8 @@ CellBatch::Edges CellBatch::whiteTexel() {
   return Edges{WHITE_TEXEL, WHITE_TEXEL, WHITE_TEXEL, WHITE_TEXEL};
 }
 
-void CellBatch::appendQuad(const Edges& quad, const Edges& texture, sf::Color color) {
+void CellBatch::appendQuad(std::vector<sf::Vertex>& out, const Edges& quad, const Edges& texture,
+                           sf::Color color) {
   const sf::Vertex upper_left(sf::Vector2f(quad.left, quad.top), color,
                               sf::Vector2f(texture.left, texture.top));
   const sf::Vertex upper_right(sf::Vector2f(quad.right, quad.top), color,
@@ -136,12 +140,12 @@ void CellBatch::appendQuad(const Edges& quad, const Edges& texture, sf::Color co
   const sf::Vertex lower_left(sf::Vector2f(quad.left, quad.bottom), color,
                               sf::Vector2f(texture.left, texture.bottom));
   // The triangle order of a text object's glyph quads.
-  vertices.push_back(upper_left);
-  vertices.push_back(upper_right);
-  vertices.push_back(lower_left);
-  vertices.push_back(lower_left);
-  vertices.push_back(upper_right);
-  vertices.push_back(lower_right);
+  out.push_back(upper_left);
+  out.push_back(upper_right);
+  out.push_back(lower_left);
+  out.push_back(lower_left);
+  out.push_back(upper_right);
+  out.push_back(lower_right);
 }
 
 namespace {
@@ -160,28 +164,28 @@ float interpolate(float x, float x0, float x1, float u0, float u1) {
 
 }  // namespace
 
-void CellBatch::appendPiece(const Edges& piece, const Edges& quad, const Edges& texture,
-                            sf::Color color) {
+void CellBatch::appendPiece(std::vector<sf::Vertex>& out, const Edges& piece, const Edges& quad,
+                            const Edges& texture, sf::Color color) {
   const Edges piece_texture{
       interpolate(piece.left, quad.left, quad.right, texture.left, texture.right),
       interpolate(piece.top, quad.top, quad.bottom, texture.top, texture.bottom),
       interpolate(piece.right, quad.left, quad.right, texture.left, texture.right),
       interpolate(piece.bottom, quad.top, quad.bottom, texture.top, texture.bottom)};
-  appendQuad(piece, piece_texture, color);
+  appendQuad(out, piece, piece_texture, color);
 }
 
 void CellBatch::appendCellsInDrawingOrder() {
   for (const PendingCell& cell : pending) {
-    appendQuad(backgroundEdges(cell.pen), whiteTexel(), cell.background);
+    appendQuad(vertices, backgroundEdges(cell.pen), whiteTexel(), cell.background);
     Edges quad;
     Edges texture;
     if (glyphEdges(cell, quad, texture)) {
-      appendQuad(quad, texture, cell.foreground);
+      appendQuad(vertices, quad, texture, cell.foreground);
     }
   }
 }
 
-void CellBatch::appendCellsClippedByLaterBackgrounds() {
+void CellBatch::appendCellsInTwoLayers(bool paint_backgrounds) {
   backgrounds.clear();
   for (const PendingCell& cell : pending) {
     backgrounds.push_back(backgroundEdges(cell.pen));
@@ -190,27 +194,41 @@ void CellBatch::appendCellsClippedByLaterBackgrounds() {
   for (std::size_t i = 0; i < pending.size(); i++) {
     const int index = static_cast<int>(i);
     const PendingCell& cell = pending[i];
-    // A black background on the black target changes nothing by itself.
-    if (!isBlack(cell.background)) {
-      appendUncovered(index, backgrounds[i], whiteTexel(), cell.background);
+    // On the black target that only this batch has drawn into, a black
+    // background changes nothing but what later cutting already removes.
+    if (paint_backgrounds && target_drawn) {
+      appendQuad(background_vertices, backgrounds[i], whiteTexel(), cell.background);
+    } else if (paint_backgrounds && !isBlack(cell.background)) {
+      appendUncovered(background_vertices, index, backgrounds[i], whiteTexel(), cell.background);
     }
     Edges quad;
     Edges texture;
     if (glyphEdges(cell, quad, texture)) {
-      appendUncovered(index, quad, texture, cell.foreground);
+      appendUncovered(vertices, index, quad, texture, cell.foreground);
     }
   }
 }
 
-void CellBatch::appendUncovered(int index, const Edges& quad, const Edges& texture,
-                                sf::Color color) {
+bool CellBatch::paintBackgroundGrid() {
+  background_grid.clear();
+  const sf::Vector2f cell_size(cellWidth(), cellHeight());
+  for (const PendingCell& cell : pending) {
+    if (!background_grid.paint(cell.pen, cell_size, cell.background)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void CellBatch::appendUncovered(std::vector<sf::Vertex>& out, int index, const Edges& quad,
+                                const Edges& texture, sf::Color color) {
   // A quad wholly outside the window shows nowhere.
   if (!touchesWindow(quad)) {
     return;
   }
   cutByLaterBackgrounds(index, quad);
   for (const Edges& piece : glyph_pieces) {
-    appendPiece(piece, quad, texture, color);
+    appendPiece(out, piece, quad, texture, color);
   }
 }
 
@@ -248,20 +266,16 @@ void CellBatch::bucketBackgrounds() {
   // Counted first, then filed, so that every bucket is a slice of one vector
   // listing its cells in drawing order.
   bucket_start.assign(static_cast<std::size_t>(columns * rows) + 1, 0);
-  for (std::size_t j = 0; j < backgrounds.size(); j++) {
-    if (isBlack(pending[j].background)) {
-      forEachBucket(backgrounds[j], [this](std::size_t bucket) { bucket_start[bucket + 1]++; });
-    }
+  for (const Edges& background : backgrounds) {
+    forEachBucket(background, [this](std::size_t bucket) { bucket_start[bucket + 1]++; });
   }
   std::partial_sum(bucket_start.begin(), bucket_start.end(), bucket_start.begin());
   bucket_fill.assign(bucket_start.begin(), bucket_start.end() - 1);
   bucket_cells.resize(static_cast<std::size_t>(bucket_start.back()));
   for (std::size_t j = 0; j < backgrounds.size(); j++) {
-    if (isBlack(pending[j].background)) {
-      forEachBucket(backgrounds[j], [this, j](std::size_t bucket) {
-        bucket_cells[static_cast<std::size_t>(bucket_fill[bucket]++)] = static_cast<int>(j);
-      });
-    }
+    forEachBucket(backgrounds[j], [this, j](std::size_t bucket) {
+      bucket_cells[static_cast<std::size_t>(bucket_fill[bucket]++)] = static_cast<int>(j);
+    });
   }
 }
 
@@ -314,27 +328,60 @@ void CellBatch::flush(sf::RenderTarget& target) {
     return;
   }
   vertices.clear();
-  // The target is cleared to opaque black, so on a target that only this
-  // batch has drawn into, a black background changes only pixels where an
-  // earlier glyph or coloured background of the same frame reaches into it.
-  // Cutting those parts off the earlier quads gives the same picture without
-  // drawing black backgrounds at all, which saves most of the fill. Once
-  // anything else is in the target (an earlier flush, or drawing of its
-  // own), the backgrounds are drawn as they come.
-  if (target_drawn) {
+  background_vertices.clear();
+  // Glyphs reach beyond their cells, so a later cell's background must
+  // cover an earlier glyph. Cutting the parts it covers off the earlier
+  // glyph gives the same picture, and lets every background be drawn first,
+  // in a layer of its own that needs neither texture nor blending: the
+  // cheapest fill there is. On the black target that only this batch has
+  // drawn into, black backgrounds need not be drawn at all. Once anything
+  // else is in the target (an earlier flush, or drawing of its own), cells
+  // that are all black are drawn as they come, each background and then its
+  // glyph, as they always were.
+  const bool colored = hasColoredBackground();
+  if (target_drawn && !colored) {
     appendCellsInDrawingOrder();
-  } else {
-    appendCellsClippedByLaterBackgrounds();
+    pending.clear();
+    drawGlyphLayer(target);
+    return;
   }
+  // Cells that all stand on the grid have their backgrounds drawn as one
+  // picture of a texel per cell; the others, a quad per cell.
+  const bool paint_backgrounds = target_drawn || colored;
+  const bool on_grid = paint_backgrounds && paintBackgroundGrid();
+  appendCellsInTwoLayers(paint_backgrounds && !on_grid);
   pending.clear();
+  if (on_grid) {
+    const Edges corner = backgroundEdges(sf::Vector2f(0, 0));
+    background_grid.draw(target, sf::Vector2f(corner.left, corner.top),
+                         sf::Vector2f(cellWidth(), cellHeight()));
+    countDrawCall();
+  } else if (!background_vertices.empty()) {
+    target.draw(background_vertices.data(), background_vertices.size(), sf::Triangles,
+                sf::RenderStates(sf::BlendNone));
+    countDrawCall();
+  }
+  drawGlyphLayer(target);
+}
+
+void CellBatch::drawGlyphLayer(sf::RenderTarget& target) {
   if (vertices.empty()) {
     return;
   }
   sf::RenderStates states;
   states.texture = &font.getTexture(characterSize());
   target.draw(vertices.data(), vertices.size(), sf::Triangles, states);
+  countDrawCall();
+}
+
+void CellBatch::countDrawCall() {
   draw_calls++;
   target_drawn = true;
+}
+
+bool CellBatch::hasColoredBackground() const {
+  return std::any_of(pending.begin(), pending.end(),
+                     [](const PendingCell& cell) { return !isBlack(cell.background); });
 }
 
 }  // namespace wd

@@ -7,6 +7,7 @@
 
 #include <SFML/Graphics.hpp>
 
+#include "BackgroundGrid.h"
 #include "GlyphCache.h"
 
 namespace wd {
@@ -32,7 +33,8 @@ class CellBatch {
   // alpha is ignored: a cell is opaque.
   void add(sf::Vector2f pen, char32_t code_point, sf::Color foreground, sf::Color background);
 
-  // Draws the pending characters into target, in one draw call.
+  // Draws the pending cells into target: in one draw call while every
+  // background is black, else in two (backgrounds, then glyphs).
   void flush(sf::RenderTarget& target);
 
   // Tells the batch that something else has drawn into its target: until
@@ -89,23 +91,40 @@ class CellBatch {
   // Texture coordinates of an untextured quad: all at the white texel.
   static Edges whiteTexel();
 
-  // Appends the two triangles of an axis-aligned quad.
-  void appendQuad(const Edges& quad, const Edges& texture, sf::Color color);
+  // Appends to out the two triangles of an axis-aligned quad.
+  static void appendQuad(std::vector<sf::Vertex>& out, const Edges& quad, const Edges& texture,
+                         sf::Color color);
 
-  // Appends the part piece of a quad, its texture coordinates interpolated
-  // linearly where piece cuts the quad.
-  void appendPiece(const Edges& piece, const Edges& quad, const Edges& texture, sf::Color color);
+  // Appends to out the part piece of a quad, its texture coordinates
+  // interpolated linearly where piece cuts the quad.
+  static void appendPiece(std::vector<sf::Vertex>& out, const Edges& piece, const Edges& quad,
+                          const Edges& texture, sf::Color color);
 
-  // Appends the parts of quad, the background or glyph of cell index, that
-  // no black background of a later cell covers.
-  void appendUncovered(int index, const Edges& quad, const Edges& texture, sf::Color color);
+  // Appends to out the parts of quad, the background or glyph of cell index,
+  // that no background of a later cell covers.
+  void appendUncovered(std::vector<sf::Vertex>& out, int index, const Edges& quad,
+                       const Edges& texture, sf::Color color);
 
   // Appends every pending cell as drawn: its background, then its glyph.
   void appendCellsInDrawingOrder();
 
-  // Appends the pending glyphs and coloured backgrounds, less what later
-  // black backgrounds cover.
-  void appendCellsClippedByLaterBackgrounds();
+  // Appends the glyphs to vertices and, with paint_backgrounds, the
+  // backgrounds to be drawn to background_vertices, each less what later
+  // backgrounds cover.
+  void appendCellsInTwoLayers(bool paint_backgrounds);
+
+  // Paints every pending background into the background grid, in drawing
+  // order; false as soon as a cell is off the grid.
+  bool paintBackgroundGrid();
+
+  // Whether a pending cell has a background other than black.
+  bool hasColoredBackground() const;
+
+  // Draws the glyph triangles into target in one call.
+  void drawGlyphLayer(sf::RenderTarget& target);
+
+  // Counts a draw call into the target, which now holds a drawing.
+  void countDrawCall();
 
   // Whether rect reaches into the window at all.
   bool touchesWindow(const Edges& rect) const;
@@ -115,12 +134,12 @@ class CellBatch {
   template <typename Visit>
   void forEachBucket(const Edges& rect, Visit visit) const;
 
-  // Files each pending black background, in drawing order, under every
-  // bucket it reaches.
+  // Files each pending background, in drawing order, under every bucket it
+  // reaches.
   void bucketBackgrounds();
 
   // Leaves in glyph_pieces the parts of quad, drawn for cell index, that no
-  // black background of a cell drawn after it covers.
+  // background of a cell drawn after it covers.
   void cutByLaterBackgrounds(int index, const Edges& quad);
 
   // Cuts cut out of every piece in glyph_pieces.
@@ -143,8 +162,10 @@ class CellBatch {
 
   std::int64_t draw_calls;
 
-  // Triangles of the flush being built.
+  // Triangles of the flush being built: the glyphs, and the backgrounds
+  // drawn beneath them.
   std::vector<sf::Vertex> vertices;
+  std::vector<sf::Vertex> background_vertices;
 
   // Scratch of the clipping flush, kept to spare allocations every frame:
   // the backgrounds, the window buckets (bucket_start indexes bucket_cells,
@@ -157,6 +178,7 @@ class CellBatch {
   std::vector<Edges> cut_pieces;
 
   GlyphCache glyph_cache;
+  BackgroundGrid background_grid;
 
   // The code point of each byte for add(pen, color, ch); NOT_WIDENED until
   // first used, as the locale that widens it may be set after start.
