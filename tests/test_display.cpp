@@ -12,6 +12,7 @@
 #include "InputManager.h"
 #include "ViewObject.h"
 #include "WorldManager.h"
+#include "cp437.h"
 #include "naive_display.h"
 #include "test_support.h"
 
@@ -181,6 +182,205 @@ TEST_F(DisplayTest, DrawingIntoTheWindowKeepsItsPlaceAmongTheCells) {
   EXPECT_FALSE(batch.drawsBackgrounds());
   display().swapBuffers();
   EXPECT_EQ(calls + 1, batch.getDrawCalls());
+}
+
+// Glyphs beyond ASCII in 24-bit colours on coloured cells, as one rectangle and one text object per cell
+// draw them: on the grid (the backgrounds as one picture), at fractional positions among plain characters
+// (a quad per background, cut by later ones), and after drawing of the game's own.
+struct RichCell {
+  float x, y;
+  char32_t code_point;  // 0: the plain character ch in the colour of index color
+  sf::Color fg, bg;
+  char ch;
+  int color;
+};
+using RichCells = std::vector<RichCell>;
+
+void drawRichCells(const RichCells& cells) {
+  for (const RichCell& c : cells) {
+    if (c.code_point == 0) {
+      display().drawCharacter(Vector(c.x, c.y), c.ch, static_cast<wd::Color>(c.color));
+    } else {
+      display().drawGlyph(Vector(c.x, c.y), c.code_point, c.fg, c.bg);
+    }
+  }
+}
+
+void drawRichCellsNaively(wd_test::NaiveDisplay& naive, const RichCells& cells) {
+  for (const RichCell& c : cells) {
+    if (c.code_point == 0) {
+      naive.drawCharacter(c.x, c.y, c.ch, c.color);
+    } else {
+      naive.drawGlyph(c.x, c.y, c.code_point, c.fg, c.bg);
+    }
+  }
+}
+
+RichCells randomRichCells(std::mt19937& random, int count, bool on_grid) {
+  std::vector<char32_t> code_points(wd_test::CP437 + 1, wd_test::CP437 + 256);
+  for (char32_t c : U"─│┼╔═╗║╚╝█▓▒░▀▄▌▐←↑→↓↔♠♣♥♦αβγΩЖЯжя") {
+    code_points.push_back(c);
+  }
+  code_points.pop_back();  // the literal's terminating zero
+  std::uniform_int_distribution<std::size_t> pick(0, code_points.size() - 1);
+  std::uniform_int_distribution<int> level(0, 255), column(0, 99), row(0, 49), kind(0, 9);
+  std::uniform_real_distribution<float> across(-2.0f, 102.0f), down(-2.0f, 51.0f);
+  const auto color = [&]() {
+    return sf::Color(static_cast<sf::Uint8>(level(random)), static_cast<sf::Uint8>(level(random)),
+                     static_cast<sf::Uint8>(level(random)));
+  };
+  RichCells cells;
+  for (int i = 0; i < count; i++) {
+    const float x = on_grid ? static_cast<float>(column(random)) : across(random);
+    const float y = on_grid ? static_cast<float>(row(random)) : down(random);
+    const int k = kind(random);  // some plain characters, some glyphs on black
+    const sf::Color bg = k < 2 ? sf::Color::Black : color();
+    cells.push_back(RichCell{x, y, k == 0 ? 0 : code_points[pick(random)], color(), bg,
+                             static_cast<char>(33 + i % 94), i % 8});
+  }
+  return cells;
+}
+
+TEST_F(DisplayTest, RichCellsMatchPerCellDrawing) {
+  std::mt19937 random(20261209);
+  const auto drawScene = [&](const RichCells& cells, const auto& draw, bool own_drawing) {
+    if (own_drawing) {
+      sf::RectangleShape field(sf::Vector2f(300, 200));
+      field.setPosition(200, 150);
+      field.setFillColor(sf::Color(40, 90, 160));
+      display().getWindow()->draw(field);
+    }
+    draw(cells);
+    return takeFrame();
+  };
+  wd_test::NaiveDisplay naive(display().getWindow());
+  const auto naively = [&](const RichCells& cells) { drawRichCellsNaively(naive, cells); };
+  for (const bool on_grid : {true, false}) {
+    for (const bool own_drawing : {false, true}) {
+      SCOPED_TRACE(std::string(on_grid ? "on the grid" : "off the grid") + (own_drawing ? ", over a drawing" : ""));
+      const RichCells cells = randomRichCells(random, on_grid ? 6000 : 2500, on_grid);
+      const std::int64_t calls = display().getCellBatch().getDrawCalls();
+      const sf::Image engine = drawScene(cells, drawRichCells, own_drawing);
+      EXPECT_LE(display().getCellBatch().getDrawCalls() - calls, 2);  // backgrounds, then glyphs
+      EXPECT_GT(wd_test::litPixels(engine), 300000);
+      expectSamePicture(engine, drawScene(cells, naively, own_drawing));
+    }
+  }
+}
+
+// The centre pixel of a view cell.
+sf::Vector2u cellCentre(int column, int row) {
+  return sf::Vector2u(static_cast<unsigned int>(column * 10.24f + 4.1f), static_cast<unsigned int>(row * 18 + 12.6f));
+}
+
+// The extents of the pixels of colour within a box around a view cell.
+sf::IntRect extentOf(const sf::Image& image, int column, int row, sf::Color color) {
+  int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+  for (int x = column * 10 - 20; x < column * 10 + 40; x++) {
+    for (int y = row * 18 - 20; y < row * 18 + 50; y++) {
+      if (image.getPixel(static_cast<unsigned int>(x), static_cast<unsigned int>(y)) == color) {
+        left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
+      }
+    }
+  }
+  return sf::IntRect(left, top, right - left + 1, bottom - top + 1);
+}
+
+// Box drawing joins its neighbours across the whole cell, a full block fills it in its 24-bit colour, a
+// coloured background fills exactly the cell's background next to a plain black one.
+TEST_F(DisplayTest, GlyphsAndBackgroundsLandInTheirCells) {
+  const sf::Color teal(12, 200, 99), brick(200, 30, 40), white(255, 255, 255);
+  display().drawGlyph(Vector(10, 5), U'─', white);
+  display().drawGlyph(Vector(20, 5), U'│', white);
+  display().drawGlyph(Vector(30, 5), U'█', teal);
+  display().drawGlyph(Vector(40, 5), U' ', white, brick);
+  display().drawGlyph(Vector(41, 5), U' ', white);
+  const sf::Image frame = takeFrame();
+  // Each line starts at its cell and spans more than a cell's pitch (10.24 x 18 pixels): neighbours join.
+  const sf::IntRect across = extentOf(frame, 10, 5, white);
+  EXPECT_NEAR(across.left, 102.4, 1);
+  EXPECT_GE(across.width, 11);
+  EXPECT_LE(across.height, 2);
+  EXPECT_GT(across.top, 90);
+  EXPECT_LT(across.top, 108);
+  const sf::IntRect down = extentOf(frame, 20, 5, white);
+  EXPECT_NEAR(down.top, 90, 3);
+  EXPECT_GE(down.height, 19);
+  EXPECT_LE(down.width, 2);
+  EXPECT_GT(down.left, 204);
+  EXPECT_LT(down.left, 215);
+  EXPECT_EQ(frame.getPixel(cellCentre(30, 5).x, cellCentre(30, 5).y), teal);
+  const sf::IntRect block = extentOf(frame, 30, 5, teal);
+  EXPECT_GE(block.width, 10);
+  EXPECT_GE(block.height, 18);
+  // The background covers the 10 or 11 columns and 18 rows of the cell's black one.
+  const sf::IntRect cell = extentOf(frame, 40, 5, brick);
+  EXPECT_EQ(cell.left, 409);
+  EXPECT_EQ(cell.top, 94);
+  EXPECT_EQ(cell.height, 18);
+  EXPECT_EQ(frame.getPixel(cellCentre(41, 5).x, cellCentre(41, 5).y), sf::Color::Black);
+}
+
+// A code point the font lacks draws the replacement glyph; the log says so once per code point.
+TEST_F(DisplayTest, AMissingGlyphDrawsItsReplacementAndIsLoggedOnce) {
+  wd_test::restartLog();
+  display().drawGlyph(Vector(10, 5), U'\uFFFD', sf::Color::Green);
+  const sf::Image replacement = takeFrame();
+  EXPECT_GT(wd_test::litPixels(replacement), 50);
+  for (int frame = 0; frame < 3; frame++) {
+    display().drawGlyph(Vector(10, 5), U'\U0001F600', sf::Color::Green);
+    EXPECT_EQ(wd_test::compareImages(takeFrame(), replacement).pixels, 0);
+  }
+  display().drawString(Vector(10, 5), "\xF0\x9F\x98\x80", wd::ALIGN_LEFT, wd::GREEN);  // the same, as UTF-8
+  EXPECT_EQ(wd_test::compareImages(takeFrame(), replacement).pixels, 0);
+  display().drawGlyph(Vector(10, 5), 0x0378, sf::Color::Green);  // unassigned Greek
+  takeFrame();
+  EXPECT_EQ(wd_test::readLog(),
+            " Message: drawGlyph(): The font has no glyph for U+1F600; drawing U+FFFD in its place\n"
+            " Message: drawGlyph(): The font has no glyph for U+0378; drawing U+FFFD in its place\n");
+}
+
+// A UTF-8 string takes a cell per character, is aligned by its cells, and draws each byte that is not
+// UTF-8 as before: overlong forms, surrogates, a sequence cut off at the end, bytes among characters.
+TEST_F(DisplayTest, Utf8StringsTakeOneCellPerCharacter) {
+  const char32_t NARROW = 0x110000;  // below: the byte drawn as a character of its own
+  const struct { std::string text; std::vector<char32_t> cells; } cases[] = {
+      {"\xE2\x95\x94\xE2\x95\x90\xC3\xA9\xE2\x95\x90\xE2\x95\x97", {U'╔', U'═', U'é', U'═', U'╗'}},
+      {"\xC0\xAF" "a", {NARROW + 0xC0, NARROW + 0xAF, NARROW + 'a'}},
+      {"\xE0\x80\xAF", {NARROW + 0xE0, NARROW + 0x80, NARROW + 0xAF}},
+      {"\xED\xA0\x80", {NARROW + 0xED, NARROW + 0xA0, NARROW + 0x80}},
+      {"ab\xE2\x94", {NARROW + 'a', NARROW + 'b', NARROW + 0xE2, NARROW + 0x94}},
+      {"\xF0\x9F\x98\x80!", {U'\uFFFD', NARROW + '!'}},
+      {"\xE2\x95\x94\xFF\xE2\x95\x90", {U'╔', NARROW + 0xFF, U'═'}},
+  };
+  for (const auto& c : cases) {
+    for (const int just : {wd::ALIGN_LEFT, wd::ALIGN_CENTER, wd::ALIGN_RIGHT}) {
+      SCOPED_TRACE(std::to_string(c.cells.size()) + " cells aligned " + std::to_string(just));
+      display().drawString(Vector(50, 8), c.text, static_cast<wd::Alignment>(just), wd::YELLOW);
+      const sf::Image drawn = takeFrame();
+      const int count = static_cast<int>(c.cells.size());
+      const int first = just == wd::ALIGN_LEFT ? 50 : just == wd::ALIGN_CENTER ? 50 - count / 2 : 50 - count;
+      for (int i = 0; i < count; i++) {
+        const Vector cell(static_cast<float>(first + i), 8);
+        if (c.cells[i] >= NARROW) {
+          display().drawCharacter(cell, static_cast<char>(c.cells[i] - NARROW), wd::YELLOW);
+        } else {
+          display().drawGlyph(cell, c.cells[i], sf::Color::Yellow);
+        }
+      }
+      EXPECT_EQ(wd_test::compareImages(drawn, takeFrame()).pixels, 0);
+      EXPECT_GT(wd_test::litPixels(drawn), 40);
+    }
+  }
+  // drawText aligns the same way and draws a byte that is not UTF-8 as the replacement glyph.
+  const sf::Color rose(250, 120, 160), night(10, 20, 60);
+  display().drawText(Vector(50, 8), "\xE2\x99\xA5 \xC3\xA9t\xC3\xA9\xFF", wd::ALIGN_CENTER, rose, night);
+  const sf::Image text = takeFrame();
+  const char32_t expected[] = {U'♥', U' ', U'é', U't', U'é', U'\uFFFD'};
+  for (int i = 0; i < 6; i++) {
+    display().drawGlyph(Vector(static_cast<float>(47 + i), 8), expected[i], rose, night);
+  }
+  EXPECT_EQ(wd_test::compareImages(text, takeFrame()).pixels, 0);
 }
 
 // Without any X server the start fails, with one line in the log, instead of ending the process.

@@ -36,6 +36,19 @@ struct NaiveDisplay {
     p_window->draw(text);
   }
 
+  // One glyph in fg on a cell of bg, at a cell position in the view.
+  void drawGlyph(float x, float y, char32_t code_point, sf::Color fg, sf::Color bg) {
+    const sf::Vector2f pixel(x * WIDTH, y * HEIGHT);
+    background.setPosition(pixel.x - WIDTH / 10, pixel.y + HEIGHT / 5);
+    background.setFillColor(bg);
+    p_window->draw(background);
+    background.setFillColor(sf::Color::Black);
+    text.setFillColor(fg);
+    text.setString(sf::String(static_cast<sf::Uint32>(code_point)));
+    text.setPosition(pixel);
+    p_window->draw(text);
+  }
+
   static constexpr float WIDTH = 1024.0f / 100.0f;
   static constexpr float HEIGHT = 900.0f / 50.0f;
   sf::RenderWindow* p_window;
