@@ -14,6 +14,7 @@
 #include "WorldManager.h"
 #include "cp437.h"
 #include "naive_display.h"
+#include "utility.h"
 #include "test_support.h"
 
 using wd::Vector;
@@ -381,6 +382,35 @@ TEST_F(DisplayTest, Utf8StringsTakeOneCellPerCharacter) {
     display().drawGlyph(Vector(static_cast<float>(47 + i), 8), expected[i], rose, night);
   }
   EXPECT_EQ(wd_test::compareImages(text, takeFrame()).pixels, 0);
+}
+
+// A view object draws in 24-bit colours once given one, on its background, and in its colour again after
+// setColor; a UTF-8 caption takes a cell per character either way.
+TEST_F(DisplayTest, ViewObjectsDrawIn24BitColours) {
+  wd::ViewObject view_object;
+  view_object.setCaption("\xE2\x99\xA5 Lives:");
+  view_object.setValue(3);
+  view_object.setColor(wd::RED);
+  EXPECT_EQ(view_object.getForegroundColor(), sf::Color::Red);
+  EXPECT_EQ(view_object.getBackgroundColor(), sf::Color::Black);
+  const Vector where = wd::toWorldPosition(view_object.getPosition());
+  const sf::Color orange(255, 140, 20), navy(10, 20, 80);
+  const struct { bool rgb, background; } cases[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.rgb) + std::to_string(c.background));
+    view_object.setColor(wd::RED);
+    if (c.rgb) {
+      view_object.setForegroundColor(orange);
+    }
+    view_object.setBackgroundColor(c.background ? navy : sf::Color::Black);
+    EXPECT_EQ(view_object.getForegroundColor(), c.rgb ? orange : sf::Color::Red);
+    view_object.draw();
+    const sf::Image drawn = takeFrame();
+    display().drawText(where, " \xE2\x99\xA5 Lives: 3 ", wd::ALIGN_CENTER, c.rgb ? orange : sf::Color::Red,
+                       c.background ? navy : sf::Color::Black);
+    EXPECT_EQ(wd_test::compareImages(drawn, takeFrame()).pixels, 0);
+    EXPECT_GT(wd_test::litPixels(drawn), c.background ? 2000 : 300);
+  }
 }
 
 // Without any X server the start fails, with one line in the log, instead of ending the process.
