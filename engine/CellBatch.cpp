@@ -25,6 +25,17 @@ const char32_t NOT_WIDENED = 0xFFFFFFFE;
 
 bool isBlack(sf::Color color) { return color.r == 0 && color.g == 0 && color.b == 0; }
 
+// The full block: the whole cell as the font draws it.
+const char32_t FULL_BLOCK = 0x2588;
+
+// Box drawing and block elements fill their cell, so that neighbours join.
+bool fillsCell(char32_t code_point) { return code_point >= 0x2500 && code_point <= 0x259F; }
+
+// How far such a glyph reaches beyond its cell on every side: its smoothed
+// edge then lies under the neighbour, whose background cuts it off sharply,
+// and neighbours join without a seam.
+const float CELL_ART_BLEED = 1.0f;
+
 // Every glyph is drawn at this size, bold.
 unsigned int characterSize() {
   return static_cast<unsigned int>(2.0f * std::min(cellWidth(), cellHeight()));
@@ -104,9 +115,19 @@ CellBatch::Edges CellBatch::backgroundEdges(sf::Vector2f pen) const {
 }
 
 bool CellBatch::glyphEdges(const PendingCell& cell, Edges& quad, Edges& texture) {
-  const GlyphCache::Glyph& glyph = glyph_cache.glyph(cell.code_point);
+  const GlyphCache::Glyph glyph = glyph_cache.glyph(cell.code_point);
   if (!glyph.visible) {
     return false;
+  }
+  const sf::IntRect& rect = glyph.texture_rect;
+  texture = Edges{static_cast<float>(rect.left) - GLYPH_PADDING,
+                  static_cast<float>(rect.top) - GLYPH_PADDING,
+                  static_cast<float>(rect.left + rect.width) + GLYPH_PADDING,
+                  static_cast<float>(rect.top + rect.height) + GLYPH_PADDING};
+  const sf::FloatRect whole_cell = glyph_cache.glyph(FULL_BLOCK).bounds;
+  if (fillsCell(cell.code_point) && whole_cell.width > 0 && whole_cell.height > 0) {
+    quad = stretchedToCell(cell.pen, glyph.bounds, whole_cell);
+    return true;
   }
   // The pen stands on the baseline, one character size below the position;
   // corners are computed in the same order as for a text object so that the
@@ -117,12 +138,21 @@ bool CellBatch::glyphEdges(const PendingCell& cell, Edges& quad, Edges& texture)
                cell.pen.y + (pen_y + (bounds.top - GLYPH_PADDING)),
                cell.pen.x + (bounds.left + bounds.width + GLYPH_PADDING),
                cell.pen.y + (pen_y + (bounds.top + bounds.height + GLYPH_PADDING))};
-  const sf::IntRect& rect = glyph.texture_rect;
-  texture = Edges{static_cast<float>(rect.left) - GLYPH_PADDING,
-                  static_cast<float>(rect.top) - GLYPH_PADDING,
-                  static_cast<float>(rect.left + rect.width) + GLYPH_PADDING,
-                  static_cast<float>(rect.top + rect.height) + GLYPH_PADDING};
   return true;
+}
+
+CellBatch::Edges CellBatch::stretchedToCell(sf::Vector2f pen, const sf::FloatRect& bounds,
+                                            const sf::FloatRect& whole_cell) const {
+  const Edges cell = backgroundEdges(pen);
+  const Edges background{cell.left - CELL_ART_BLEED, cell.top - CELL_ART_BLEED,
+                         cell.right + CELL_ART_BLEED, cell.bottom + CELL_ART_BLEED};
+  const float scale_x = (background.right - background.left) / whole_cell.width;
+  const float scale_y = (background.bottom - background.top) / whole_cell.height;
+  const auto x = [&](float glyph_x) { return background.left + (glyph_x - whole_cell.left) * scale_x; };
+  const auto y = [&](float glyph_y) { return background.top + (glyph_y - whole_cell.top) * scale_y; };
+  return Edges{x(bounds.left - GLYPH_PADDING), y(bounds.top - GLYPH_PADDING),
+               x(bounds.left + bounds.width + GLYPH_PADDING),
+               y(bounds.top + bounds.height + GLYPH_PADDING)};
 }
 
 CellBatch::Edges CellBatch::whiteTexel() {

@@ -274,12 +274,13 @@ sf::Vector2u cellCentre(int column, int row) {
   return sf::Vector2u(static_cast<unsigned int>(column * 10.24f + 4.1f), static_cast<unsigned int>(row * 18 + 12.6f));
 }
 
-// The extents of the pixels of colour within a box around a view cell.
-sf::IntRect extentOf(const sf::Image& image, int column, int row, sf::Color color) {
+// The extents of the pixels within a box around a view cell that pass the test.
+template <typename Test>
+sf::IntRect extentOf(const sf::Image& image, int column, int row, Test test) {
   int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
-  for (int x = column * 10 - 20; x < column * 10 + 40; x++) {
+  for (int x = column * 10 - 20; x < column * 10 + 50; x++) {
     for (int y = row * 18 - 20; y < row * 18 + 50; y++) {
-      if (image.getPixel(static_cast<unsigned int>(x), static_cast<unsigned int>(y)) == color) {
+      if (test(image.getPixel(static_cast<unsigned int>(x), static_cast<unsigned int>(y)))) {
         left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
       }
     }
@@ -287,39 +288,53 @@ sf::IntRect extentOf(const sf::Image& image, int column, int row, sf::Color colo
   return sf::IntRect(left, top, right - left + 1, bottom - top + 1);
 }
 
-// Box drawing joins its neighbours across the whole cell, a full block fills it in its 24-bit colour, a
-// coloured background fills exactly the cell's background next to a plain black one.
+sf::IntRect extentOf(const sf::Image& image, int column, int row, sf::Color color) {
+  return extentOf(image, column, row, [color](sf::Color pixel) { return pixel == color; });
+}
+
+void expectNear(const sf::IntRect& actual, const sf::IntRect& expected, int pixels) {
+  EXPECT_NEAR(actual.left, expected.left, pixels);
+  EXPECT_NEAR(actual.top, expected.top, pixels);
+  EXPECT_NEAR(actual.left + actual.width, expected.left + expected.width, pixels);
+  EXPECT_NEAR(actual.top + actual.height, expected.top + expected.height, pixels);
+}
+
+// A coloured background fills exactly the cell's background next to a plain black one; a full block fills
+// the same cell in its 24-bit colour; box drawing lines run through the cell and join their neighbours.
 TEST_F(DisplayTest, GlyphsAndBackgroundsLandInTheirCells) {
   const sf::Color teal(12, 200, 99), brick(200, 30, 40), white(255, 255, 255);
-  display().drawGlyph(Vector(10, 5), U'─', white);
-  display().drawGlyph(Vector(20, 5), U'│', white);
-  display().drawGlyph(Vector(30, 5), U'█', teal);
   display().drawGlyph(Vector(40, 5), U' ', white, brick);
   display().drawGlyph(Vector(41, 5), U' ', white);
+  display().drawGlyph(Vector(40, 7), U'█', teal);
+  for (int i = 0; i < 3; i++) {
+    display().drawGlyph(Vector(static_cast<float>(10 + i), 5), U'─', white);
+    display().drawGlyph(Vector(20, static_cast<float>(5 + i)), U'│', white);
+  }
   const sf::Image frame = takeFrame();
-  // Each line starts at its cell and spans more than a cell's pitch (10.24 x 18 pixels): neighbours join.
-  const sf::IntRect across = extentOf(frame, 10, 5, white);
-  EXPECT_NEAR(across.left, 102.4, 1);
-  EXPECT_GE(across.width, 11);
-  EXPECT_LE(across.height, 2);
-  EXPECT_GT(across.top, 90);
-  EXPECT_LT(across.top, 108);
-  const sf::IntRect down = extentOf(frame, 20, 5, white);
-  EXPECT_NEAR(down.top, 90, 3);
-  EXPECT_GE(down.height, 19);
-  EXPECT_LE(down.width, 2);
-  EXPECT_GT(down.left, 204);
-  EXPECT_LT(down.left, 215);
-  EXPECT_EQ(frame.getPixel(cellCentre(30, 5).x, cellCentre(30, 5).y), teal);
-  const sf::IntRect block = extentOf(frame, 30, 5, teal);
-  EXPECT_GE(block.width, 10);
-  EXPECT_GE(block.height, 18);
-  // The background covers the 10 or 11 columns and 18 rows of the cell's black one.
+  // The background covers the 10 or 11 columns and 18 rows of the cell's black one: x 408.6 to 418.8,
+  // y 93.6 to 111.6.
   const sf::IntRect cell = extentOf(frame, 40, 5, brick);
-  EXPECT_EQ(cell.left, 409);
-  EXPECT_EQ(cell.top, 94);
-  EXPECT_EQ(cell.height, 18);
+  EXPECT_EQ(cell, sf::IntRect(409, 94, 10, 18));
   EXPECT_EQ(frame.getPixel(cellCentre(41, 5).x, cellCentre(41, 5).y), sf::Color::Black);
+  // The block: the same cell two rows lower, give or take its smoothed edge.
+  expectNear(extentOf(frame, 40, 7, teal), sf::IntRect(cell.left, cell.top + 36, cell.width, cell.height), 1);
+  // Lines of three cells from the first cell's background edge to the last one's, without a gap.
+  const auto lit = [](sf::Color pixel) { return pixel.r > 100; };
+  const sf::IntRect across = extentOf(frame, 11, 5, lit);
+  EXPECT_NEAR(across.left, 101.4, 1.5);
+  EXPECT_NEAR(across.left + across.width, 101.4 + 3 * 10.24, 1.5);
+  EXPECT_LE(across.height, 3);
+  const sf::IntRect down = extentOf(frame, 20, 6, lit);
+  EXPECT_NEAR(down.top, 93.6, 1.5);
+  EXPECT_NEAR(down.top + down.height, 93.6 + 3 * 18, 1.5);
+  EXPECT_LE(down.width, 3);
+  for (int x = across.left + 1; x < across.left + across.width - 1; x++) {  // within the smoothed ends
+    int brightest = 0;
+    for (int y = across.top; y < across.top + across.height; y++) {
+      brightest = std::max(brightest, static_cast<int>(frame.getPixel(x, y).r));
+    }
+    EXPECT_GT(brightest, 180) << x;
+  }
 }
 
 // A code point the font lacks draws the replacement glyph; the log says so once per code point.

@@ -46,7 +46,17 @@ struct NaiveDisplay {
     text.setFillColor(fg);
     text.setString(sf::String(static_cast<sf::Uint32>(code_point)));
     text.setPosition(pixel);
+    if (code_point >= 0x2500 && code_point <= 0x259F) {
+      // Box drawing and blocks: scaled as the full block is to fill the background cell and a
+      // pixel around it.
+      const sf::FloatRect block = font.getGlyph(0x2588, text.getCharacterSize(), true).bounds;
+      const float size = static_cast<float>(text.getCharacterSize());
+      text.setScale((WIDTH + 2) / block.width, (HEIGHT + 2) / block.height);
+      text.setPosition(background.getPosition().x - 1 - block.left * text.getScale().x,
+                       background.getPosition().y - 1 - (size + block.top) * text.getScale().y);
+    }
     p_window->draw(text);
+    text.setScale(1, 1);
   }
 
   static constexpr float WIDTH = 1024.0f / 100.0f;

@@ -88,6 +88,12 @@ class CellBatch {
   // The glyph quad of a cell and its texture rectangle; false for whitespace.
   bool glyphEdges(const PendingCell& cell, Edges& quad, Edges& texture);
 
+  // The quad of a glyph of bounds scaled, as the full block of bounds
+  // whole_cell is, to the background of the cell whose pen is at pen and a
+  // little beyond.
+  Edges stretchedToCell(sf::Vector2f pen, const sf::FloatRect& bounds,
+                        const sf::FloatRect& whole_cell) const;
+
   // Texture coordinates of an untextured quad: all at the white texel.
   static Edges whiteTexel();
 
