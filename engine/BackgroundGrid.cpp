@@ -43,10 +43,13 @@ bool BackgroundGrid::paint(sf::Vector2f pen, sf::Vector2f cell_size, sf::Color c
 void BackgroundGrid::draw(sf::RenderTarget& target, sf::Vector2f corner, sf::Vector2f cell_size) {
   const unsigned int width = static_cast<unsigned int>(columns);
   const unsigned int height = static_cast<unsigned int>(rows);
-  if (texture.getSize() != sf::Vector2u(width, height) && !texture.create(width, height)) {
+  if (!p_texture) {
+    p_texture = std::make_unique<sf::Texture>();
+  }
+  if (p_texture->getSize() != sf::Vector2u(width, height) && !p_texture->create(width, height)) {
     return;
   }
-  texture.update(pixels.data());
+  p_texture->update(pixels.data());
   const sf::Vector2f far(corner.x + static_cast<float>(columns) * cell_size.x,
                          corner.y + static_cast<float>(rows) * cell_size.y);
   const sf::Vector2f texels(static_cast<float>(columns), static_cast<float>(rows));
@@ -56,7 +59,7 @@ void BackgroundGrid::draw(sf::RenderTarget& target, sf::Vector2f corner, sf::Vec
       sf::Vertex(sf::Vector2f(corner.x, far.y), sf::Vector2f(0, texels.y)),
       sf::Vertex(far, texels)};
   sf::RenderStates states;
-  states.texture = &texture;
+  states.texture = p_texture.get();
   target.draw(quad, 4, sf::TriangleStrip, states);
 }
 

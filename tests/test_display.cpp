@@ -303,7 +303,7 @@ void expectNear(const sf::IntRect& actual, const sf::IntRect& expected, int pixe
 // the same cell in its 24-bit colour; box drawing lines run through the cell and join their neighbours.
 TEST_F(DisplayTest, GlyphsAndBackgroundsLandInTheirCells) {
   const sf::Color teal(12, 200, 99), brick(200, 30, 40), white(255, 255, 255);
-  display().drawGlyph(Vector(40, 5), U' ', white, brick);
+  display().drawGlyph(Vector(40, 5), U' ', white, sf::Color(200, 30, 40, 0));  // a cell is opaque
   display().drawGlyph(Vector(41, 5), U' ', white);
   display().drawGlyph(Vector(40, 7), U'█', teal);
   for (int i = 0; i < 3; i++) {

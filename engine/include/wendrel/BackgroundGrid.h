@@ -1,6 +1,7 @@
 #ifndef WD_BACKGROUND_GRID_H
 #define WD_BACKGROUND_GRID_H
 
+#include <memory>
 #include <vector>
 
 #include <SFML/Graphics.hpp>
@@ -31,7 +32,8 @@ class BackgroundGrid {
   int columns;
   int rows;
   std::vector<sf::Uint8> pixels;
-  sf::Texture texture;
+  // Made on first drawing: making a texture needs the window system.
+  std::unique_ptr<sf::Texture> p_texture;
 };
 
 }  // namespace wd
