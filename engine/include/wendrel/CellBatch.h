@@ -17,8 +17,8 @@ extern const sf::Color CELL_BACKGROUND_COLOR;
 
 // The cells drawn into a window since its last flush, each a glyph in a
 // colour on an opaque cell of a colour (black behind every character), drawn
-// into it in one call. The picture is the one that drawing every cell as a
-// rectangle and a text object gives.
+// into it in one call, or two with coloured backgrounds. The picture is the
+// one that drawing every cell as a rectangle and a text object gives.
 class CellBatch {
  public:
   // A batch for a window of columns x rows cells, width x height pixels,

@@ -17,8 +17,9 @@ namespace wd {
 // point that does not fit draws as '?'.
 class GlyphCache {
  public:
-  // Code points held at most (besides '?'): a 2048 x 2048 texture at the
-  // display's character size.
+  // Code points held at most (besides '?'). At the display's character size
+  // their glyphs fit a font texture of 2048 x 1024 pixels (8 MB); the
+  // shipped font's 3322 glyphs fit 1024 x 1024.
   static const std::size_t MAX_GLYPHS = 4096;
 
   // A glyph's place: its quad relative to the pen and its texture rectangle.
