@@ -20,7 +20,7 @@ class GlyphCache {
   // Code points held at most (besides '?'). At the display's character size
   // their glyphs fit a font texture of 2048 x 1024 pixels (8 MB); the
   // shipped font's 3322 glyphs fit 1024 x 1024.
-  static const std::size_t MAX_GLYPHS = 4096;
+  static constexpr std::size_t MAX_GLYPHS = 4096;
 
   // A glyph's place: its quad relative to the pen and its texture rectangle.
   struct Glyph {
@@ -48,7 +48,7 @@ class GlyphCache {
 
  private:
   // Code points below this are found through a table, the rest by hashing.
-  static const char32_t DIRECT_RANGE = 0x3000;
+  static constexpr char32_t DIRECT_RANGE = 0x3000;
 
   // Renders code_point's glyph and files it.
   const Glyph& load(char32_t code_point);
