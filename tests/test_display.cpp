@@ -335,6 +335,12 @@ TEST_F(DisplayTest, GlyphsAndBackgroundsLandInTheirCells) {
     }
     EXPECT_GT(brightest, 180) << x;
   }
+  // Over the game's own drawing, a cell given a transparent black still paints its opaque background.
+  sf::RectangleShape field(sf::Vector2f(100, 100));
+  field.setPosition(380, 60);
+  display().getWindow()->draw(field);
+  display().drawGlyph(Vector(40, 5), U' ', white, sf::Color::Transparent);
+  EXPECT_EQ(extentOf(takeFrame(), 40, 5, sf::Color::Black), cell);
 }
 
 // A code point the font lacks draws the replacement glyph; the log says so once per code point.
