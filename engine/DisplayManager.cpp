@@ -184,8 +184,11 @@ sf::Color DisplayManager::fillColor(Color color) {
 }
 
 void DisplayManager::renewFullFont() {
+  if (!cell_batch.isGlyphCacheFull()) {
+    return;
+  }
   sf::Font fresh;
-  if (!cell_batch.isGlyphCacheFull() || !fresh.loadFromFile(FONT_FILE)) {
+  if (!fresh.loadFromFile(FONT_FILE)) {
     return;
   }
   font = fresh;
