@@ -124,10 +124,14 @@ bool CellBatch::glyphEdges(const PendingCell& cell, Edges& quad, Edges& texture)
                   static_cast<float>(rect.top) - GLYPH_PADDING,
                   static_cast<float>(rect.left + rect.width) + GLYPH_PADDING,
                   static_cast<float>(rect.top + rect.height) + GLYPH_PADDING};
-  const sf::FloatRect whole_cell = glyph_cache.glyph(FULL_BLOCK).bounds;
-  if (fillsCell(cell.code_point) && whole_cell.width > 0 && whole_cell.height > 0) {
-    quad = stretchedToCell(cell.pen, glyph.bounds, whole_cell);
-    return true;
+  if (fillsCell(cell.code_point)) {
+    // Looked up only here: other glyphs leave the font's texture laid out as
+    // a text object's.
+    const sf::FloatRect whole_cell = glyph_cache.glyph(FULL_BLOCK).bounds;
+    if (whole_cell.width > 0 && whole_cell.height > 0) {
+      quad = stretchedToCell(cell.pen, glyph.bounds, whole_cell);
+      return true;
+    }
   }
   // The pen stands on the baseline, one character size below the position;
   // corners are computed in the same order as for a text object so that the
