@@ -1,5 +1,6 @@
 #include "Torch.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <wendrel/DisplayManager.h>
