@@ -22,9 +22,16 @@ int exactLine(float position, float spacing, int lines) {
 BackgroundGrid::BackgroundGrid(int grid_columns, int grid_rows)
     : columns(grid_columns),
       rows(grid_rows),
+      opaque(false),
       pixels(static_cast<std::size_t>(grid_columns * grid_rows) * BYTES_PER_PIXEL, 0) {}
 
-void BackgroundGrid::clear() { std::fill(pixels.begin(), pixels.end(), 0); }
+void BackgroundGrid::clear(bool target_cleared) {
+  opaque = target_cleared;
+  const sf::Uint8 empty[BYTES_PER_PIXEL] = {0, 0, 0, static_cast<sf::Uint8>(opaque ? 255 : 0)};
+  for (std::size_t i = 0; i < pixels.size(); i++) {
+    pixels[i] = empty[i % BYTES_PER_PIXEL];
+  }
+}
 
 bool BackgroundGrid::paint(sf::Vector2f pen, sf::Vector2f cell_size, sf::Color color) {
   const int column = exactLine(pen.x, cell_size.x, columns);
@@ -58,7 +65,7 @@ void BackgroundGrid::draw(sf::RenderTarget& target, sf::Vector2f corner, sf::Vec
       sf::Vertex(sf::Vector2f(far.x, corner.y), sf::Vector2f(texels.x, 0)),
       sf::Vertex(sf::Vector2f(corner.x, far.y), sf::Vector2f(0, texels.y)),
       sf::Vertex(far, texels)};
-  sf::RenderStates states;
+  sf::RenderStates states(opaque ? sf::BlendNone : sf::BlendAlpha);
   states.texture = p_texture.get();
   target.draw(quad, 4, sf::TriangleStrip, states);
 }

@@ -52,6 +52,7 @@ CellBatch::CellBatch(const sf::Font& cell_font, int cell_columns, int cell_rows,
       height_pixels(window_height_pixels),
       target_drawn(false),
       draw_calls(0),
+      primitive(sf::Triangles),
       glyph_cache(cell_font),
       background_grid(cell_columns, cell_rows) {
   narrow_code_points.fill(NOT_WIDENED);
@@ -164,7 +165,7 @@ CellBatch::Edges CellBatch::whiteTexel() {
 }
 
 void CellBatch::appendQuad(std::vector<sf::Vertex>& out, const Edges& quad, const Edges& texture,
-                           sf::Color color) {
+                           sf::Color color) const {
   const sf::Vertex upper_left(sf::Vector2f(quad.left, quad.top), color,
                               sf::Vector2f(texture.left, texture.top));
   const sf::Vertex upper_right(sf::Vector2f(quad.right, quad.top), color,
@@ -173,6 +174,13 @@ void CellBatch::appendQuad(std::vector<sf::Vertex>& out, const Edges& quad, cons
                                sf::Vector2f(texture.right, texture.bottom));
   const sf::Vertex lower_left(sf::Vector2f(quad.left, quad.bottom), color,
                               sf::Vector2f(texture.left, texture.bottom));
+  if (primitive == sf::Quads) {
+    out.push_back(upper_left);
+    out.push_back(upper_right);
+    out.push_back(lower_right);
+    out.push_back(lower_left);
+    return;
+  }
   // The triangle order of a text object's glyph quads.
   out.push_back(upper_left);
   out.push_back(upper_right);
@@ -199,7 +207,7 @@ float interpolate(float x, float x0, float x1, float u0, float u1) {
 }  // namespace
 
 void CellBatch::appendPiece(std::vector<sf::Vertex>& out, const Edges& piece, const Edges& quad,
-                            const Edges& texture, sf::Color color) {
+                            const Edges& texture, sf::Color color) const {
   const Edges piece_texture{
       interpolate(piece.left, quad.left, quad.right, texture.left, texture.right),
       interpolate(piece.top, quad.top, quad.bottom, texture.top, texture.bottom),
@@ -244,7 +252,7 @@ void CellBatch::appendCellsInTwoLayers(bool paint_backgrounds) {
 }
 
 bool CellBatch::paintBackgroundGrid() {
-  background_grid.clear();
+  background_grid.clear(!target_drawn);
   const sf::Vector2f cell_size(cellWidth(), cellHeight());
   for (const PendingCell& cell : pending) {
     if (!background_grid.paint(cell.pen, cell_size, cell.background)) {
@@ -373,6 +381,9 @@ void CellBatch::flush(sf::RenderTarget& target) {
   // that are all black are drawn as they come, each background and then its
   // glyph, as they always were.
   const bool colored = hasColoredBackground();
+  // Cells as they always were keep the triangles of a text object; cells with
+  // coloured backgrounds, new in any picture, take a third fewer vertices.
+  primitive = colored ? sf::Quads : sf::Triangles;
   if (target_drawn && !colored) {
     appendCellsInDrawingOrder();
     pending.clear();
@@ -391,7 +402,7 @@ void CellBatch::flush(sf::RenderTarget& target) {
                          sf::Vector2f(cellWidth(), cellHeight()));
     countDrawCall();
   } else if (!background_vertices.empty()) {
-    target.draw(background_vertices.data(), background_vertices.size(), sf::Triangles,
+    target.draw(background_vertices.data(), background_vertices.size(), primitive,
                 sf::RenderStates(sf::BlendNone));
     countDrawCall();
   }
@@ -404,7 +415,7 @@ void CellBatch::drawGlyphLayer(sf::RenderTarget& target) {
   }
   sf::RenderStates states;
   states.texture = &font.getTexture(characterSize());
-  target.draw(vertices.data(), vertices.size(), sf::Triangles, states);
+  target.draw(vertices.data(), vertices.size(), primitive, states);
   countDrawCall();
 }
 

@@ -9,15 +9,16 @@
 namespace wd {
 
 // The backgrounds of a frame whose cells all stand on the window's grid, as
-// one texel per cell: drawn as a single quad instead of a quad per cell. A
-// cell that nothing was drawn in stays clear.
+// one texel per cell: drawn as a single quad instead of a quad per cell.
 class BackgroundGrid {
  public:
   // A grid of columns x rows cells.
   BackgroundGrid(int columns, int rows);
 
-  // Forgets every background.
-  void clear();
+  // Forgets every background. On a target cleared to black, a cell that
+  // nothing is drawn in is painted black, which spares blending; else it
+  // leaves the target as it is.
+  void clear(bool target_cleared);
 
   // Paints the background of the cell whose pen is at pen (window pixels),
   // the cells being cell_size apart; false, painting nothing, when pen is
@@ -31,6 +32,7 @@ class BackgroundGrid {
  private:
   int columns;
   int rows;
+  bool opaque;
   std::vector<sf::Uint8> pixels;
   // Made on first drawing: making a texture needs the window system.
   std::unique_ptr<sf::Texture> p_texture;

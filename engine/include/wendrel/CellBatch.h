@@ -98,13 +98,13 @@ class CellBatch {
   static Edges whiteTexel();
 
   // Appends to out the two triangles of an axis-aligned quad.
-  static void appendQuad(std::vector<sf::Vertex>& out, const Edges& quad, const Edges& texture,
-                         sf::Color color);
+  void appendQuad(std::vector<sf::Vertex>& out, const Edges& quad, const Edges& texture,
+                  sf::Color color) const;
 
   // Appends to out the part piece of a quad, its texture coordinates
   // interpolated linearly where piece cuts the quad.
-  static void appendPiece(std::vector<sf::Vertex>& out, const Edges& piece, const Edges& quad,
-                          const Edges& texture, sf::Color color);
+  void appendPiece(std::vector<sf::Vertex>& out, const Edges& piece, const Edges& quad,
+                   const Edges& texture, sf::Color color) const;
 
   // Appends to out the parts of quad, the background or glyph of cell index,
   // that no background of a later cell covers.
@@ -167,6 +167,10 @@ class CellBatch {
   bool target_drawn;
 
   std::int64_t draw_calls;
+
+  // How the flush being built lays out its quads: two triangles each, or,
+  // with coloured backgrounds, four corners each.
+  sf::PrimitiveType primitive;
 
   // Triangles of the flush being built: the glyphs, and the backgrounds
   // drawn beneath them.
