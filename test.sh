@@ -8,7 +8,7 @@ top=$(pwd)
 
 ./tools/ensure-packages.sh build-essential cmake pkg-config libsfml-dev libgtest-dev \
   libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core libgl1-mesa-dri \
-  libopenal-dev libasound2-dev sox zlib1g-dev libtcod-dev tmux procps
+  libopenal-dev libasound2-dev libfreetype-dev sox zlib1g-dev libtcod-dev tmux procps
 
 jobs=$(nproc)
 

@@ -1,13 +1,19 @@
 // A full 100 x 50 grid drawn and shown, by the display manager (in a common
 // frame, and in one whose window was handed out, where the cells paint their
 // backgrounds) and by one sf::RectangleShape and one sf::Text per character,
-// in the same run.
+// in the same run; and a grid of random glyphs of box drawing, blocks and code
+// page 437 in random 24-bit colours on random backgrounds, to be set against
+// the first.
 // Needs an X server: run under xvfb-run -a -s "-screen 0 1280x1024x24".
 #include <benchmark/benchmark.h>
+
+#include <random>
+#include <vector>
 
 #include "DisplayManager.h"
 #include "WorldManager.h"
 #include "bench_support.h"
+#include "../tests/support/cp437.h"
 #include "../tests/support/naive_display.h"
 
 namespace {
@@ -53,6 +59,52 @@ BENCHMARK(BM_EngineFullGrid)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 void BM_EngineFullGridWithBackgrounds(benchmark::State& state) { drawEngineGrid(state, true); }
 BENCHMARK(BM_EngineFullGridWithBackgrounds)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+struct RichCell {
+  char32_t code_point;
+  sf::Color foreground;
+  sf::Color background;
+};
+
+// Cells of the rich grid, row by row, the same in every run.
+std::vector<RichCell> richGrid(int cells) {
+  std::vector<char32_t> code_points;
+  for (char32_t code_point = 0x2500; code_point <= 0x259F; code_point++) {  // box drawing, blocks
+    code_points.push_back(code_point);
+  }
+  code_points.insert(code_points.end(), wd_test::CP437 + 1, wd_test::CP437 + 256);
+  std::mt19937 random(20261209);
+  std::uniform_int_distribution<std::size_t> pick(0, code_points.size() - 1);
+  std::uniform_int_distribution<int> level(0, 255);
+  const auto color = [&]() {
+    return sf::Color(static_cast<sf::Uint8>(level(random)), static_cast<sf::Uint8>(level(random)),
+                     static_cast<sf::Uint8>(level(random)));
+  };
+  std::vector<RichCell> grid;
+  for (int i = 0; i < cells; i++) {
+    grid.push_back(RichCell{code_points[pick(random)], color(), color()});
+  }
+  return grid;
+}
+
+void BM_EngineRichGrid(benchmark::State& state) {
+  if (!startDisplay(state)) {
+    return;
+  }
+  wd::DisplayManager& display = wd::DisplayManager::getInstance();
+  const int columns = display.getColumns();
+  const std::vector<RichCell> grid = richGrid(columns * display.getRows());
+  for (auto _ : state) {
+    for (std::size_t i = 0; i < grid.size(); i++) {
+      const wd::Vector cell(static_cast<float>(static_cast<int>(i) % columns),
+                            static_cast<float>(static_cast<int>(i) / columns));
+      display.drawGlyph(cell, grid[i].code_point, grid[i].foreground, grid[i].background);
+    }
+    display.swapBuffers();
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(grid.size()));
+}
+BENCHMARK(BM_EngineRichGrid)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 void BM_PerCharacterFullGrid(benchmark::State& state) {
   if (!startDisplay(state)) {

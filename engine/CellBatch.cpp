@@ -20,6 +20,22 @@ const float WHITE_TEXEL = 1.0f;
 // one pixel of it on every side so that smoothing keeps the glyph's edges.
 const float GLYPH_PADDING = 1.0f;
 
+// Marks a byte of narrow_code_points not yet widened; no widening gives it.
+const char32_t NOT_WIDENED = 0xFFFFFFFE;
+
+bool isBlack(sf::Color color) { return color.r == 0 && color.g == 0 && color.b == 0; }
+
+// The full block: the whole cell as the font draws it.
+const char32_t FULL_BLOCK = 0x2588;
+
+// Box drawing and block elements fill their cell, so that neighbours join.
+bool fillsCell(char32_t code_point) { return code_point >= 0x2500 && code_point <= 0x259F; }
+
+// How far such a glyph reaches beyond its cell on every side: its smoothed
+// edge then lies under the neighbour, whose background cuts it off sharply,
+// and neighbours join without a seam.
+const float CELL_ART_BLEED = 1.0f;
+
 // Every glyph is drawn at this size, bold.
 unsigned int characterSize() {
   return static_cast<unsigned int>(2.0f * std::min(cellWidth(), cellHeight()));
@@ -35,12 +51,21 @@ CellBatch::CellBatch(const sf::Font& cell_font, int cell_columns, int cell_rows,
       width_pixels(window_width_pixels),
       height_pixels(window_height_pixels),
       target_drawn(false),
-      draw_calls(0) {
-  resetGlyphs();
+      draw_calls(0),
+      primitive(sf::Triangles),
+      glyph_cache(cell_font),
+      background_grid(cell_columns, cell_rows) {
+  narrow_code_points.fill(NOT_WIDENED);
 }
 
 void CellBatch::add(sf::Vector2f pen, sf::Color color, char ch) {
-  pending.push_back(PendingCell{pen, color, ch});
+  pending.push_back(PendingCell{pen, narrowCodePoint(ch), color, CELL_BACKGROUND_COLOR});
+}
+
+void CellBatch::add(sf::Vector2f pen, char32_t code_point, sf::Color foreground,
+                    sf::Color background) {
+  background.a = 255;
+  pending.push_back(PendingCell{pen, code_point, foreground, background});
 }
 
 void CellBatch::markTargetDrawn() { target_drawn = true; }
@@ -54,36 +79,32 @@ void CellBatch::startFrame() {
 
 void CellBatch::reset() {
   startFrame();
-  resetGlyphs();
+  glyph_cache.clear(0);
+  narrow_code_points.fill(NOT_WIDENED);
+  // Frees the grid's texture while a context can still be made.
+  background_grid = BackgroundGrid(columns, rows);
 }
+
+bool CellBatch::isGlyphCacheFull() const { return glyph_cache.isFull(); }
 
 void CellBatch::prepareFont() {
   // A text object measures 'x' and the space before its first glyph; loading
   // them first too gives the font's texture the same layout, so the smoothing
   // of every glyph samples exactly the same texels.
+  glyph_cache.clear(characterSize());
   font.getGlyph(U'x', characterSize(), true);
   font.getGlyph(U' ', characterSize(), true);
 }
 
 std::int64_t CellBatch::getDrawCalls() const { return draw_calls; }
 
-const CellBatch::GlyphQuad& CellBatch::glyphQuad(char ch) {
-  GlyphQuad& quad = glyphs[static_cast<unsigned char>(ch)];
-  if (quad.loaded) {
-    return quad;
+char32_t CellBatch::narrowCodePoint(char ch) {
+  char32_t& code_point = narrow_code_points[static_cast<unsigned char>(ch)];
+  if (code_point == NOT_WIDENED) {
+    // Narrow characters are widened with the default locale.
+    code_point = sf::String(ch)[0];
   }
-  // The code point a one-character text of ch would hold: narrow characters
-  // are widened with the default locale.
-  const sf::Uint32 code_point = sf::String(ch)[0];
-  quad.loaded = true;
-  quad.visible = code_point != U' ' && code_point != U'\t' && code_point != U'\n' &&
-                 code_point != U'\r';
-  if (quad.visible) {
-    const sf::Glyph& glyph = font.getGlyph(code_point, characterSize(), true);
-    quad.bounds = glyph.bounds;
-    quad.texture_rect = glyph.textureRect;
-  }
-  return quad;
+  return code_point;
 }
 
 CellBatch::Edges CellBatch::backgroundEdges(sf::Vector2f pen) const {
@@ -95,9 +116,23 @@ CellBatch::Edges CellBatch::backgroundEdges(sf::Vector2f pen) const {
 }
 
 bool CellBatch::glyphEdges(const PendingCell& cell, Edges& quad, Edges& texture) {
-  const GlyphQuad& glyph = glyphQuad(cell.ch);
+  const GlyphCache::Glyph glyph = glyph_cache.glyph(cell.code_point);
   if (!glyph.visible) {
     return false;
+  }
+  const sf::IntRect& rect = glyph.texture_rect;
+  texture = Edges{static_cast<float>(rect.left) - GLYPH_PADDING,
+                  static_cast<float>(rect.top) - GLYPH_PADDING,
+                  static_cast<float>(rect.left + rect.width) + GLYPH_PADDING,
+                  static_cast<float>(rect.top + rect.height) + GLYPH_PADDING};
+  if (fillsCell(cell.code_point)) {
+    // Looked up only here: other glyphs leave the font's texture laid out as
+    // a text object's.
+    const sf::FloatRect whole_cell = glyph_cache.glyph(FULL_BLOCK).bounds;
+    if (whole_cell.width > 0 && whole_cell.height > 0) {
+      quad = stretchedToCell(cell.pen, glyph.bounds, whole_cell);
+      return true;
+    }
   }
   // The pen stands on the baseline, one character size below the position;
   // corners are computed in the same order as for a text object so that the
@@ -108,15 +143,29 @@ bool CellBatch::glyphEdges(const PendingCell& cell, Edges& quad, Edges& texture)
                cell.pen.y + (pen_y + (bounds.top - GLYPH_PADDING)),
                cell.pen.x + (bounds.left + bounds.width + GLYPH_PADDING),
                cell.pen.y + (pen_y + (bounds.top + bounds.height + GLYPH_PADDING))};
-  const sf::IntRect& rect = glyph.texture_rect;
-  texture = Edges{static_cast<float>(rect.left) - GLYPH_PADDING,
-                  static_cast<float>(rect.top) - GLYPH_PADDING,
-                  static_cast<float>(rect.left + rect.width) + GLYPH_PADDING,
-                  static_cast<float>(rect.top + rect.height) + GLYPH_PADDING};
   return true;
 }
 
-void CellBatch::appendQuad(const Edges& quad, const Edges& texture, sf::Color color) {
+CellBatch::Edges CellBatch::stretchedToCell(sf::Vector2f pen, const sf::FloatRect& bounds,
+                                            const sf::FloatRect& whole_cell) const {
+  const Edges cell = backgroundEdges(pen);
+  const Edges background{cell.left - CELL_ART_BLEED, cell.top - CELL_ART_BLEED,
+                         cell.right + CELL_ART_BLEED, cell.bottom + CELL_ART_BLEED};
+  const float scale_x = (background.right - background.left) / whole_cell.width;
+  const float scale_y = (background.bottom - background.top) / whole_cell.height;
+  const auto x = [&](float glyph_x) { return background.left + (glyph_x - whole_cell.left) * scale_x; };
+  const auto y = [&](float glyph_y) { return background.top + (glyph_y - whole_cell.top) * scale_y; };
+  return Edges{x(bounds.left - GLYPH_PADDING), y(bounds.top - GLYPH_PADDING),
+               x(bounds.left + bounds.width + GLYPH_PADDING),
+               y(bounds.top + bounds.height + GLYPH_PADDING)};
+}
+
+CellBatch::Edges CellBatch::whiteTexel() {
+  return Edges{WHITE_TEXEL, WHITE_TEXEL, WHITE_TEXEL, WHITE_TEXEL};
+}
+
+void CellBatch::appendQuad(std::vector<sf::Vertex>& out, const Edges& quad, const Edges& texture,
+                           sf::Color color) const {
   const sf::Vertex upper_left(sf::Vector2f(quad.left, quad.top), color,
                               sf::Vector2f(texture.left, texture.top));
   const sf::Vertex upper_right(sf::Vector2f(quad.right, quad.top), color,
@@ -125,13 +174,20 @@ void CellBatch::appendQuad(const Edges& quad, const Edges& texture, sf::Color co
                                sf::Vector2f(texture.right, texture.bottom));
   const sf::Vertex lower_left(sf::Vector2f(quad.left, quad.bottom), color,
                               sf::Vector2f(texture.left, texture.bottom));
+  if (primitive == sf::Quads) {
+    out.push_back(upper_left);
+    out.push_back(upper_right);
+    out.push_back(lower_right);
+    out.push_back(lower_left);
+    return;
+  }
   // The triangle order of a text object's glyph quads.
-  vertices.push_back(upper_left);
-  vertices.push_back(upper_right);
-  vertices.push_back(lower_left);
-  vertices.push_back(lower_left);
-  vertices.push_back(upper_right);
-  vertices.push_back(lower_right);
+  out.push_back(upper_left);
+  out.push_back(upper_right);
+  out.push_back(lower_left);
+  out.push_back(lower_left);
+  out.push_back(upper_right);
+  out.push_back(lower_right);
 }
 
 namespace {
@@ -150,45 +206,71 @@ float interpolate(float x, float x0, float x1, float u0, float u1) {
 
 }  // namespace
 
-void CellBatch::appendGlyphPiece(const Edges& piece, const Edges& quad,
-                                      const Edges& texture, sf::Color color) {
+void CellBatch::appendPiece(std::vector<sf::Vertex>& out, const Edges& piece, const Edges& quad,
+                            const Edges& texture, sf::Color color) const {
   const Edges piece_texture{
       interpolate(piece.left, quad.left, quad.right, texture.left, texture.right),
       interpolate(piece.top, quad.top, quad.bottom, texture.top, texture.bottom),
       interpolate(piece.right, quad.left, quad.right, texture.left, texture.right),
       interpolate(piece.bottom, quad.top, quad.bottom, texture.top, texture.bottom)};
-  appendQuad(piece, piece_texture, color);
+  appendQuad(out, piece, piece_texture, color);
 }
 
 void CellBatch::appendCellsInDrawingOrder() {
-  const Edges white{WHITE_TEXEL, WHITE_TEXEL, WHITE_TEXEL, WHITE_TEXEL};
   for (const PendingCell& cell : pending) {
-    appendQuad(backgroundEdges(cell.pen), white, CELL_BACKGROUND_COLOR);
+    appendQuad(vertices, backgroundEdges(cell.pen), whiteTexel(), cell.background);
     Edges quad;
     Edges texture;
     if (glyphEdges(cell, quad, texture)) {
-      appendQuad(quad, texture, cell.color);
+      appendQuad(vertices, quad, texture, cell.foreground);
     }
   }
 }
 
-void CellBatch::appendGlyphsClippedByLaterBackgrounds() {
+void CellBatch::appendCellsInTwoLayers(bool paint_backgrounds) {
   backgrounds.clear();
   for (const PendingCell& cell : pending) {
     backgrounds.push_back(backgroundEdges(cell.pen));
   }
   bucketBackgrounds();
   for (std::size_t i = 0; i < pending.size(); i++) {
+    const int index = static_cast<int>(i);
+    const PendingCell& cell = pending[i];
+    // On the black target that only this batch has drawn into, a black
+    // background changes nothing but what later cutting already removes.
+    if (paint_backgrounds && target_drawn) {
+      appendQuad(background_vertices, backgrounds[i], whiteTexel(), cell.background);
+    } else if (paint_backgrounds && !isBlack(cell.background)) {
+      appendUncovered(background_vertices, index, backgrounds[i], whiteTexel(), cell.background);
+    }
     Edges quad;
     Edges texture;
-    // A glyph wholly outside the window shows nowhere.
-    if (!glyphEdges(pending[i], quad, texture) || !touchesWindow(quad)) {
-      continue;
+    if (glyphEdges(cell, quad, texture)) {
+      appendUncovered(vertices, index, quad, texture, cell.foreground);
     }
-    cutByLaterBackgrounds(static_cast<int>(i), quad);
-    for (const Edges& piece : glyph_pieces) {
-      appendGlyphPiece(piece, quad, texture, pending[i].color);
+  }
+}
+
+bool CellBatch::paintBackgroundGrid() {
+  background_grid.clear(!target_drawn);
+  const sf::Vector2f cell_size(cellWidth(), cellHeight());
+  for (const PendingCell& cell : pending) {
+    if (!background_grid.paint(cell.pen, cell_size, cell.background)) {
+      return false;
     }
+  }
+  return true;
+}
+
+void CellBatch::appendUncovered(std::vector<sf::Vertex>& out, int index, const Edges& quad,
+                                const Edges& texture, sf::Color color) {
+  // A quad wholly outside the window shows nowhere.
+  if (!touchesWindow(quad)) {
+    return;
+  }
+  cutByLaterBackgrounds(index, quad);
+  for (const Edges& piece : glyph_pieces) {
+    appendPiece(out, piece, quad, texture, color);
   }
 }
 
@@ -288,33 +370,63 @@ void CellBatch::flush(sf::RenderTarget& target) {
     return;
   }
   vertices.clear();
-  // The target is cleared to opaque black and every background is opaque
-  // black, so on a target that only this batch has drawn into, a background
-  // changes only pixels where an earlier glyph of the same frame reaches
-  // into it. Cutting those parts off the earlier glyphs gives the same
-  // picture without drawing backgrounds at all, which saves most of the
-  // fill. Once anything is in the target (an earlier flush, or drawing of
-  // its own), the backgrounds are drawn as they come.
-  if (target_drawn) {
+  background_vertices.clear();
+  // Glyphs reach beyond their cells, so a later cell's background must
+  // cover an earlier glyph. Cutting the parts it covers off the earlier
+  // glyph gives the same picture, and lets every background be drawn first,
+  // in a layer of its own that needs neither texture nor blending: the
+  // cheapest fill there is. On the black target that only this batch has
+  // drawn into, black backgrounds need not be drawn at all. Once anything
+  // else is in the target (an earlier flush, or drawing of its own), cells
+  // that are all black are drawn as they come, each background and then its
+  // glyph, as they always were.
+  const bool colored = hasColoredBackground();
+  // Cells as they always were keep the triangles of a text object; cells with
+  // coloured backgrounds, new in any picture, take a third fewer vertices.
+  primitive = colored ? sf::Quads : sf::Triangles;
+  if (target_drawn && !colored) {
     appendCellsInDrawingOrder();
-  } else {
-    appendGlyphsClippedByLaterBackgrounds();
+    pending.clear();
+    drawGlyphLayer(target);
+    return;
   }
+  // Cells that all stand on the grid have their backgrounds drawn as one
+  // picture of a texel per cell; the others, a quad per cell.
+  const bool paint_backgrounds = target_drawn || colored;
+  const bool on_grid = paint_backgrounds && paintBackgroundGrid();
+  appendCellsInTwoLayers(paint_backgrounds && !on_grid);
   pending.clear();
+  if (on_grid) {
+    const Edges corner = backgroundEdges(sf::Vector2f(0, 0));
+    background_grid.draw(target, sf::Vector2f(corner.left, corner.top),
+                         sf::Vector2f(cellWidth(), cellHeight()));
+    countDrawCall();
+  } else if (!background_vertices.empty()) {
+    target.draw(background_vertices.data(), background_vertices.size(), primitive,
+                sf::RenderStates(sf::BlendNone));
+    countDrawCall();
+  }
+  drawGlyphLayer(target);
+}
+
+void CellBatch::drawGlyphLayer(sf::RenderTarget& target) {
   if (vertices.empty()) {
     return;
   }
   sf::RenderStates states;
   states.texture = &font.getTexture(characterSize());
-  target.draw(vertices.data(), vertices.size(), sf::Triangles, states);
+  target.draw(vertices.data(), vertices.size(), primitive, states);
+  countDrawCall();
+}
+
+void CellBatch::countDrawCall() {
   draw_calls++;
   target_drawn = true;
 }
 
-void CellBatch::resetGlyphs() {
-  for (GlyphQuad& quad : glyphs) {
-    quad = GlyphQuad{false, false, sf::FloatRect(), sf::IntRect()};
-  }
+bool CellBatch::hasColoredBackground() const {
+  return std::any_of(pending.begin(), pending.end(),
+                     [](const PendingCell& cell) { return !isBlack(cell.background); });
 }
 
 }  // namespace wd

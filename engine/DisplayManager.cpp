@@ -17,7 +17,21 @@ namespace {
 
 const unsigned int COLOR_DEPTH_BITS = 32;
 
+const char32_t REPLACEMENT_CHARACTER = 0xFFFD;
+
 bool isKnownColor(Color color) { return color >= BLACK && color <= WHITE; }
+
+// The x where a string of cells cells starts to stand aligned by just at x.
+float alignedStart(float x, int cells, Alignment just) {
+  switch (just) {
+    case ALIGN_CENTER:
+      return x - static_cast<float>(cells / 2);
+    case ALIGN_RIGHT:
+      return x - static_cast<float>(cells);
+    default:
+      return x;
+  }
+}
 
 }  // namespace
 
@@ -107,6 +121,9 @@ int DisplayManager::startUp() {
     return -1;
   }
   cell_batch.prepareFont();
+  // Without its map every code point is taken as held: the font draws its own
+  // sign for a missing glyph.
+  font_coverage.load(FONT_FILE);
   return Manager::startUp();
 }
 
@@ -126,91 +143,114 @@ void DisplayManager::shutDown() {
 }
 
 int DisplayManager::drawCharacter(Vector world_pos, char ch, Color color) {
-  TerminalDisplay& terminal = TerminalDisplay::getInstance();
-  if (p_window == nullptr && !terminal.isActive()) {
+  if (!isOpen()) {
     return -1;
   }
   const Vector view_pos = toViewPosition(world_pos);
+  const sf::Color foreground = fillColor(color);
+  if (!takeCell(view_pos, static_cast<unsigned char>(ch), foreground, CELL_BACKGROUND_COLOR)) {
+    return 0;
+  }
   const Vector pixel_pos = cellsToPixels(view_pos);
-  if (isKnownColor(color)) {
-    current_color = rgbOf(color);
-  }
-  if (terminal.isActive()) {
-    return terminal.putCell(toViewPosition(world_pos), static_cast<unsigned char>(ch),
-                            current_color, CELL_BACKGROUND_COLOR);
-  }
-  cell_batch.add(sf::Vector2f(pixel_pos.getX(), pixel_pos.getY()), current_color, ch);
-  frame_fingerprint.addCell(view_pos, static_cast<unsigned char>(ch),
-                            current_color, CELL_BACKGROUND_COLOR);
+  cell_batch.add(sf::Vector2f(pixel_pos.getX(), pixel_pos.getY()), foreground, ch);
   return 0;
 }
 
 int DisplayManager::drawString(Vector world_pos, std::string str, Alignment just, Color color) {
-  const int length = static_cast<int>(str.size());
-  Vector starting_pos = world_pos;
-  switch (just) {
-    case ALIGN_CENTER:
-      starting_pos.setX(world_pos.getX() - static_cast<float>(length / 2));
-      break;
-    case ALIGN_RIGHT:
-      starting_pos.setX(world_pos.getX() - static_cast<float>(length));
-      break;
-    default:
-      break;
-  }
-  for (int i = 0; i < length; i++) {
-    const Vector temp_pos(starting_pos.getX() + static_cast<float>(i), starting_pos.getY());
-    drawCharacter(temp_pos, str[static_cast<std::size_t>(i)], color);
+  const float start_x = alignedStart(world_pos.getX(), Utf8Decoder::countSteps(str), just);
+  int column = 0;
+  for (Utf8Decoder decoder(str); !decoder.atEnd(); column++) {
+    const Utf8Char step = decoder.next();
+    const Vector temp_pos(start_x + static_cast<float>(column), world_pos.getY());
+    // A byte of its own, ASCII or not UTF-8, draws as it always has.
+    if (step.length == 1) {
+      drawCharacter(temp_pos, static_cast<char>(step.code_point), color);
+    } else {
+      drawGlyph(temp_pos, step.code_point, fillColor(color));
+    }
   }
   return 0;
 }
 
 int DisplayManager::drawGlyph(Vector world_pos, char32_t code_point, sf::Color foreground,
                               sf::Color background) {
-  // Placeholder until the cell batch draws any code point on any background.
-  (void)background;
-  if (TerminalDisplay::getInstance().isActive()) {
-    return TerminalDisplay::getInstance().putCell(toViewPosition(world_pos), code_point,
-                                                  foreground, background);
-  }
-  if (p_window == nullptr) {
+  if (!isOpen()) {
     return -1;
   }
   const Vector view_pos = toViewPosition(world_pos);
+  if (!takeCell(view_pos, code_point, foreground, background)) {
+    return 0;
+  }
   const Vector pixel_pos = cellsToPixels(view_pos);
-  cell_batch.add(sf::Vector2f(pixel_pos.getX(), pixel_pos.getY()), foreground,
-                 code_point < 0x80 ? static_cast<char>(code_point) : '?');
-  frame_fingerprint.addCell(view_pos, code_point, foreground, background);
+  cell_batch.add(sf::Vector2f(pixel_pos.getX(), pixel_pos.getY()),
+                 font_coverage.drawable(code_point, "drawGlyph()"), foreground, background);
   return 0;
+}
+
+bool DisplayManager::takeCell(Vector view_pos, char32_t code_point, sf::Color foreground,
+                              sf::Color background) {
+  // The fingerprint hashes the cell as asked for, whatever shows it, so that
+  // it is the same in a window and in a terminal, with any font.
+  frame_fingerprint.addCell(view_pos, code_point, foreground, background);
+  TerminalDisplay& terminal = TerminalDisplay::getInstance();
+  if (terminal.isActive()) {
+    terminal.putCell(view_pos, code_point, foreground, background);
+    return false;
+  }
+  return true;
 }
 
 int DisplayManager::drawText(Vector world_pos, const std::string& text, Alignment just,
                              sf::Color foreground, sf::Color background) {
-  (void)just;
+  const float start_x = alignedStart(world_pos.getX(), Utf8Decoder::countSteps(text), just);
   int column = 0;
   for (Utf8Decoder decoder(text); !decoder.atEnd(); column++) {
     const Utf8Char step = decoder.next();
-    drawGlyph(Vector(world_pos.getX() + static_cast<float>(column), world_pos.getY()),
-              step.code_point, foreground, background);
+    drawGlyph(Vector(start_x + static_cast<float>(column), world_pos.getY()),
+              step.valid ? step.code_point : REPLACEMENT_CHARACTER, foreground, background);
   }
   return 0;
 }
 
-int DisplayManager::swapBuffers() {
-  if (TerminalDisplay::getInstance().isActive()) {
-    return TerminalDisplay::getInstance().present();
+sf::Color DisplayManager::fillColor(Color color) {
+  if (isKnownColor(color)) {
+    current_color = rgbOf(color);
   }
-  if (p_window == nullptr) {
+  return current_color;
+}
+
+void DisplayManager::renewFullFont() {
+  if (!cell_batch.isGlyphCacheFull()) {
+    return;
+  }
+  sf::Font fresh;
+  if (!fresh.loadFromFile(FONT_FILE)) {
+    return;
+  }
+  font = fresh;
+  cell_batch.reset();
+  cell_batch.prepareFont();
+}
+
+int DisplayManager::swapBuffers() {
+  if (!isOpen()) {
     return -1;
   }
-  if (rasterising) {
-    cell_batch.flush(*p_window);
-    p_window->display();
-    p_window->clear(CELL_BACKGROUND_COLOR);
+  int result = 0;
+  TerminalDisplay& terminal = TerminalDisplay::getInstance();
+  if (terminal.isActive()) {
+    result = terminal.present();
+  } else {
+    if (rasterising) {
+      cell_batch.flush(*p_window);
+      p_window->display();
+      p_window->clear(CELL_BACKGROUND_COLOR);
+    }
+    cell_batch.startFrame();
+    renewFullFont();
   }
-  cell_batch.startFrame();
   frame_fingerprint.endFrame();
-  return 0;
+  return result;
 }
 
 sf::Image DisplayManager::captureFrame() {

@@ -34,7 +34,15 @@ bool placeInView(Location location, float horizontal, float vertical, Vector& pl
 }  // namespace
 
 ViewObject::ViewObject()
-    : caption(), value(0), draw_value(true), border(true), color(WHITE), location(TOP_CENTER) {
+    : caption(),
+      value(0),
+      draw_value(true),
+      border(true),
+      color(WHITE),
+      location(TOP_CENTER),
+      has_foreground(false),
+      foreground(sf::Color::White),
+      background(CELL_BACKGROUND_COLOR) {
   setSolidness(INTANGIBLE);
   setAltitude(VIEW_OBJECT_ALTITUDE);
   setType("ViewObject");
@@ -63,8 +71,13 @@ int ViewObject::draw() {
   if (border) {
     text = " " + text + " ";
   }
-  DisplayManager::getInstance().drawString(toWorldPosition(getPosition()), text, ALIGN_CENTER,
-                                           color);
+  DisplayManager& display_manager = DisplayManager::getInstance();
+  const Vector world_pos = toWorldPosition(getPosition());
+  if (has_foreground || background != CELL_BACKGROUND_COLOR) {
+    display_manager.drawText(world_pos, text, ALIGN_CENTER, getForegroundColor(), background);
+  } else {
+    display_manager.drawString(world_pos, text, ALIGN_CENTER, color);
+  }
   return 0;
 }
 
@@ -92,7 +105,23 @@ void ViewObject::setBorder(bool new_border) {
 
 Color ViewObject::getColor() const { return color; }
 
-void ViewObject::setColor(Color new_color) { color = new_color; }
+void ViewObject::setColor(Color new_color) {
+  color = new_color;
+  has_foreground = false;
+}
+
+sf::Color ViewObject::getForegroundColor() const {
+  return has_foreground ? foreground : rgbOf(color);
+}
+
+void ViewObject::setForegroundColor(sf::Color new_foreground) {
+  foreground = new_foreground;
+  has_foreground = true;
+}
+
+sf::Color ViewObject::getBackgroundColor() const { return background; }
+
+void ViewObject::setBackgroundColor(sf::Color new_background) { background = new_background; }
 
 Location ViewObject::getLocation() const { return location; }
 

@@ -12,7 +12,9 @@
 #include "InputManager.h"
 #include "ViewObject.h"
 #include "WorldManager.h"
+#include "cp437.h"
 #include "naive_display.h"
+#include "utility.h"
 #include "test_support.h"
 
 using wd::Vector;
@@ -181,6 +183,255 @@ TEST_F(DisplayTest, DrawingIntoTheWindowKeepsItsPlaceAmongTheCells) {
   EXPECT_FALSE(batch.drawsBackgrounds());
   display().swapBuffers();
   EXPECT_EQ(calls + 1, batch.getDrawCalls());
+}
+
+// Glyphs beyond ASCII in 24-bit colours on coloured cells, as one rectangle and one text object per cell
+// draw them: on the grid (the backgrounds as one picture), at fractional positions among plain characters
+// (a quad per background, cut by later ones), and after drawing of the game's own.
+struct RichCell {
+  float x, y;
+  char32_t code_point;  // 0: the plain character ch in the colour of index color
+  sf::Color fg, bg;
+  char ch;
+  int color;
+};
+using RichCells = std::vector<RichCell>;
+
+void drawRichCells(const RichCells& cells) {
+  for (const RichCell& c : cells) {
+    if (c.code_point == 0) {
+      display().drawCharacter(Vector(c.x, c.y), c.ch, static_cast<wd::Color>(c.color));
+    } else {
+      display().drawGlyph(Vector(c.x, c.y), c.code_point, c.fg, c.bg);
+    }
+  }
+}
+
+void drawRichCellsNaively(wd_test::NaiveDisplay& naive, const RichCells& cells) {
+  for (const RichCell& c : cells) {
+    if (c.code_point == 0) {
+      naive.drawCharacter(c.x, c.y, c.ch, c.color);
+    } else {
+      naive.drawGlyph(c.x, c.y, c.code_point, c.fg, c.bg);
+    }
+  }
+}
+
+RichCells randomRichCells(std::mt19937& random, int count, bool on_grid) {
+  std::vector<char32_t> code_points(wd_test::CP437 + 1, wd_test::CP437 + 256);
+  for (char32_t c : U"─│┼╔═╗║╚╝█▓▒░▀▄▌▐←↑→↓↔♠♣♥♦αβγΩЖЯжя") {
+    code_points.push_back(c);
+  }
+  code_points.pop_back();  // the literal's terminating zero
+  std::uniform_int_distribution<std::size_t> pick(0, code_points.size() - 1);
+  std::uniform_int_distribution<int> level(0, 255), column(0, 99), row(0, 49), kind(0, 9);
+  std::uniform_real_distribution<float> across(-2.0f, 102.0f), down(-2.0f, 51.0f);
+  const auto color = [&]() {
+    return sf::Color(static_cast<sf::Uint8>(level(random)), static_cast<sf::Uint8>(level(random)),
+                     static_cast<sf::Uint8>(level(random)));
+  };
+  RichCells cells;
+  for (int i = 0; i < count; i++) {
+    const float x = on_grid ? static_cast<float>(column(random)) : across(random);
+    const float y = on_grid ? static_cast<float>(row(random)) : down(random);
+    const int k = kind(random);  // some plain characters, some glyphs on black
+    const sf::Color bg = k < 2 ? sf::Color::Black : color();
+    cells.push_back(RichCell{x, y, k == 0 ? 0 : code_points[pick(random)], color(), bg,
+                             static_cast<char>(33 + i % 94), i % 8});
+  }
+  return cells;
+}
+
+TEST_F(DisplayTest, RichCellsMatchPerCellDrawing) {
+  std::mt19937 random(20261209);
+  const auto drawScene = [&](const RichCells& cells, const auto& draw, bool own_drawing) {
+    if (own_drawing) {
+      sf::RectangleShape field(sf::Vector2f(300, 200));
+      field.setPosition(200, 150);
+      field.setFillColor(sf::Color(40, 90, 160));
+      display().getWindow()->draw(field);
+    }
+    draw(cells);
+    return takeFrame();
+  };
+  wd_test::NaiveDisplay naive(display().getWindow());
+  const auto naively = [&](const RichCells& cells) { drawRichCellsNaively(naive, cells); };
+  for (const bool on_grid : {true, false}) {
+    for (const bool own_drawing : {false, true}) {
+      SCOPED_TRACE(std::string(on_grid ? "on the grid" : "off the grid") + (own_drawing ? ", over a drawing" : ""));
+      const RichCells cells = randomRichCells(random, on_grid ? 6000 : 2500, on_grid);
+      const std::int64_t calls = display().getCellBatch().getDrawCalls();
+      const sf::Image engine = drawScene(cells, drawRichCells, own_drawing);
+      EXPECT_LE(display().getCellBatch().getDrawCalls() - calls, 2);  // backgrounds, then glyphs
+      EXPECT_GT(wd_test::litPixels(engine), 300000);
+      expectSamePicture(engine, drawScene(cells, naively, own_drawing));
+    }
+  }
+}
+
+// The centre pixel of a view cell.
+sf::Vector2u cellCentre(int column, int row) {
+  return sf::Vector2u(static_cast<unsigned int>(column * 10.24f + 4.1f), static_cast<unsigned int>(row * 18 + 12.6f));
+}
+
+// The extents of the pixels within a box around a view cell that pass the test.
+template <typename Test>
+sf::IntRect extentOf(const sf::Image& image, int column, int row, Test test) {
+  int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+  for (int x = column * 10 - 20; x < column * 10 + 50; x++) {
+    for (int y = row * 18 - 20; y < row * 18 + 50; y++) {
+      if (test(image.getPixel(static_cast<unsigned int>(x), static_cast<unsigned int>(y)))) {
+        left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
+      }
+    }
+  }
+  return sf::IntRect(left, top, right - left + 1, bottom - top + 1);
+}
+
+sf::IntRect extentOf(const sf::Image& image, int column, int row, sf::Color color) {
+  return extentOf(image, column, row, [color](sf::Color pixel) { return pixel == color; });
+}
+
+void expectNear(const sf::IntRect& actual, const sf::IntRect& expected, int pixels) {
+  EXPECT_NEAR(actual.left, expected.left, pixels);
+  EXPECT_NEAR(actual.top, expected.top, pixels);
+  EXPECT_NEAR(actual.left + actual.width, expected.left + expected.width, pixels);
+  EXPECT_NEAR(actual.top + actual.height, expected.top + expected.height, pixels);
+}
+
+// A coloured background fills exactly the cell's background next to a plain black one; a full block fills
+// the same cell in its 24-bit colour; box drawing lines run through the cell and join their neighbours.
+TEST_F(DisplayTest, GlyphsAndBackgroundsLandInTheirCells) {
+  const sf::Color teal(12, 200, 99), brick(200, 30, 40), white(255, 255, 255);
+  display().drawGlyph(Vector(40, 5), U' ', white, sf::Color(200, 30, 40, 0));  // a cell is opaque
+  display().drawGlyph(Vector(41, 5), U' ', white);
+  display().drawGlyph(Vector(40, 7), U'█', teal);
+  for (int i = 0; i < 3; i++) {
+    display().drawGlyph(Vector(static_cast<float>(10 + i), 5), U'─', white);
+    display().drawGlyph(Vector(20, static_cast<float>(5 + i)), U'│', white);
+  }
+  const sf::Image frame = takeFrame();
+  // The background covers the 10 or 11 columns and 18 rows of the cell's black one: x 408.6 to 418.8,
+  // y 93.6 to 111.6.
+  const sf::IntRect cell = extentOf(frame, 40, 5, brick);
+  EXPECT_EQ(cell, sf::IntRect(409, 94, 10, 18));
+  EXPECT_EQ(frame.getPixel(cellCentre(41, 5).x, cellCentre(41, 5).y), sf::Color::Black);
+  // The block: the same cell two rows lower, give or take its smoothed edge.
+  expectNear(extentOf(frame, 40, 7, teal), sf::IntRect(cell.left, cell.top + 36, cell.width, cell.height), 1);
+  // Lines of three cells from the first cell's background edge to the last one's, without a gap.
+  const auto lit = [](sf::Color pixel) { return pixel.r > 100; };
+  const sf::IntRect across = extentOf(frame, 11, 5, lit);
+  EXPECT_NEAR(across.left, 101.4, 1.5);
+  EXPECT_NEAR(across.left + across.width, 101.4 + 3 * 10.24, 1.5);
+  EXPECT_LE(across.height, 3);
+  const sf::IntRect down = extentOf(frame, 20, 6, lit);
+  EXPECT_NEAR(down.top, 93.6, 1.5);
+  EXPECT_NEAR(down.top + down.height, 93.6 + 3 * 18, 1.5);
+  EXPECT_LE(down.width, 3);
+  for (int x = across.left + 1; x < across.left + across.width - 1; x++) {  // within the smoothed ends
+    int brightest = 0;
+    for (int y = across.top; y < across.top + across.height; y++) {
+      brightest = std::max(brightest, static_cast<int>(frame.getPixel(x, y).r));
+    }
+    EXPECT_GT(brightest, 180) << x;
+  }
+  // Over the game's own drawing, a cell given a transparent black still paints its opaque background.
+  sf::RectangleShape field(sf::Vector2f(100, 100));
+  field.setPosition(380, 60);
+  display().getWindow()->draw(field);
+  display().drawGlyph(Vector(40, 5), U' ', white, sf::Color::Transparent);
+  EXPECT_EQ(extentOf(takeFrame(), 40, 5, sf::Color::Black), cell);
+}
+
+// A code point the font lacks draws the replacement glyph; the log says so once per code point.
+TEST_F(DisplayTest, AMissingGlyphDrawsItsReplacementAndIsLoggedOnce) {
+  wd_test::restartLog();
+  display().drawGlyph(Vector(10, 5), U'\uFFFD', sf::Color::Green);
+  const sf::Image replacement = takeFrame();
+  EXPECT_GT(wd_test::litPixels(replacement), 50);
+  for (int frame = 0; frame < 3; frame++) {
+    display().drawGlyph(Vector(10, 5), U'\U0001F600', sf::Color::Green);
+    EXPECT_EQ(wd_test::compareImages(takeFrame(), replacement).pixels, 0);
+  }
+  display().drawString(Vector(10, 5), "\xF0\x9F\x98\x80", wd::ALIGN_LEFT, wd::GREEN);  // the same, as UTF-8
+  EXPECT_EQ(wd_test::compareImages(takeFrame(), replacement).pixels, 0);
+  display().drawGlyph(Vector(10, 5), 0x0378, sf::Color::Green);  // unassigned Greek
+  takeFrame();
+  EXPECT_EQ(wd_test::readLog(),
+            " Message: drawGlyph(): The font has no glyph for U+1F600; drawing U+FFFD in its place\n"
+            " Message: drawGlyph(): The font has no glyph for U+0378; drawing U+FFFD in its place\n");
+}
+
+// A UTF-8 string takes a cell per character, is aligned by its cells, and draws each byte that is not
+// UTF-8 as before: overlong forms, surrogates, a sequence cut off at the end, bytes among characters.
+TEST_F(DisplayTest, Utf8StringsTakeOneCellPerCharacter) {
+  const char32_t NARROW = 0x110000;  // below: the byte drawn as a character of its own
+  const struct { std::string text; std::vector<char32_t> cells; } cases[] = {
+      {"\xE2\x95\x94\xE2\x95\x90\xC3\xA9\xE2\x95\x90\xE2\x95\x97", {U'╔', U'═', U'é', U'═', U'╗'}},
+      {"\xC0\xAF" "a", {NARROW + 0xC0, NARROW + 0xAF, NARROW + 'a'}},
+      {"\xE0\x80\xAF", {NARROW + 0xE0, NARROW + 0x80, NARROW + 0xAF}},
+      {"\xED\xA0\x80", {NARROW + 0xED, NARROW + 0xA0, NARROW + 0x80}},
+      {"ab\xE2\x94", {NARROW + 'a', NARROW + 'b', NARROW + 0xE2, NARROW + 0x94}},
+      {"\xF0\x9F\x98\x80!", {U'\uFFFD', NARROW + '!'}},
+      {"\xE2\x95\x94\xFF\xE2\x95\x90", {U'╔', NARROW + 0xFF, U'═'}},
+  };
+  for (const auto& c : cases) {
+    for (const int just : {wd::ALIGN_LEFT, wd::ALIGN_CENTER, wd::ALIGN_RIGHT}) {
+      SCOPED_TRACE(std::to_string(c.cells.size()) + " cells aligned " + std::to_string(just));
+      display().drawString(Vector(50, 8), c.text, static_cast<wd::Alignment>(just), wd::YELLOW);
+      const sf::Image drawn = takeFrame();
+      const int count = static_cast<int>(c.cells.size());
+      const int first = just == wd::ALIGN_LEFT ? 50 : just == wd::ALIGN_CENTER ? 50 - count / 2 : 50 - count;
+      for (int i = 0; i < count; i++) {
+        const Vector cell(static_cast<float>(first + i), 8);
+        if (c.cells[i] >= NARROW) {
+          display().drawCharacter(cell, static_cast<char>(c.cells[i] - NARROW), wd::YELLOW);
+        } else {
+          display().drawGlyph(cell, c.cells[i], sf::Color::Yellow);
+        }
+      }
+      EXPECT_EQ(wd_test::compareImages(drawn, takeFrame()).pixels, 0);
+      EXPECT_GT(wd_test::litPixels(drawn), 40);
+    }
+  }
+  // drawText aligns the same way and draws a byte that is not UTF-8 as the replacement glyph.
+  const sf::Color rose(250, 120, 160), night(10, 20, 60);
+  display().drawText(Vector(50, 8), "\xE2\x99\xA5 \xC3\xA9t\xC3\xA9\xFF", wd::ALIGN_CENTER, rose, night);
+  const sf::Image text = takeFrame();
+  const char32_t expected[] = {U'♥', U' ', U'é', U't', U'é', U'\uFFFD'};
+  for (int i = 0; i < 6; i++) {
+    display().drawGlyph(Vector(static_cast<float>(47 + i), 8), expected[i], rose, night);
+  }
+  EXPECT_EQ(wd_test::compareImages(text, takeFrame()).pixels, 0);
+}
+
+// A view object draws in 24-bit colours once given one, on its background, and in its colour again after
+// setColor; a UTF-8 caption takes a cell per character either way.
+TEST_F(DisplayTest, ViewObjectsDrawIn24BitColours) {
+  wd::ViewObject view_object;
+  view_object.setCaption("\xE2\x99\xA5 Lives:");
+  view_object.setValue(3);
+  view_object.setColor(wd::RED);
+  EXPECT_EQ(view_object.getForegroundColor(), sf::Color::Red);
+  EXPECT_EQ(view_object.getBackgroundColor(), sf::Color::Black);
+  const Vector where = wd::toWorldPosition(view_object.getPosition());
+  const sf::Color orange(255, 140, 20), navy(10, 20, 80);
+  const struct { bool rgb, background; } cases[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.rgb) + std::to_string(c.background));
+    view_object.setColor(wd::RED);
+    if (c.rgb) {
+      view_object.setForegroundColor(orange);
+    }
+    view_object.setBackgroundColor(c.background ? navy : sf::Color::Black);
+    EXPECT_EQ(view_object.getForegroundColor(), c.rgb ? orange : sf::Color::Red);
+    view_object.draw();
+    const sf::Image drawn = takeFrame();
+    display().drawText(where, " \xE2\x99\xA5 Lives: 3 ", wd::ALIGN_CENTER, c.rgb ? orange : sf::Color::Red,
+                       c.background ? navy : sf::Color::Black);
+    EXPECT_EQ(wd_test::compareImages(drawn, takeFrame()).pixels, 0);
+    EXPECT_GT(wd_test::litPixels(drawn), c.background ? 2000 : 300);
+  }
 }
 
 // Without any X server the start fails, with one line in the log, instead of ending the process.

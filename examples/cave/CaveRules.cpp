@@ -9,7 +9,9 @@
 
 #include "Explorer.h"
 #include "Gem.h"
+#include "Scenery.h"
 #include "Spark.h"
+#include "Torch.h"
 
 namespace {
 
@@ -17,11 +19,9 @@ namespace {
 // builds the same cave.
 float between(int low, int high) { return static_cast<float>(low + std::rand() % (high - low)); }
 
-// Walls and decoration need no behaviour of their own: plain objects.
+// Walls and decoration need no behaviour of their own, only their pictures.
 wd::Object* scenery(const char* sprite, wd::Vector where, wd::Solidness solidness) {
-  auto* p_o = new wd::Object;
-  p_o->setType(sprite);
-  p_o->setSprite(sprite);
+  auto* p_o = new Scenery(sprite);
   p_o->setSolidness(solidness);
   p_o->setPosition(where);
   return p_o;
@@ -43,6 +43,7 @@ void CaveRules::setUp() {
   }
   wd::WorldManager& world = wd::WorldManager::getInstance();
   world.setBoundary(wd::Box(wd::Vector(0, 0), WORLD_WIDTH, WORLD_HEIGHT));
+  auto* p_torch = new Torch;  // the first object, so that it is drawn first
   buildWalls();
   for (int i = 0; i < 60; i++) {  // drawn below everything, touched by nothing
     scenery("moss", wd::Vector(between(5, 295), between(5, 95)), wd::INTANGIBLE)->setAltitude(0);
@@ -51,6 +52,7 @@ void CaveRules::setUp() {
     new Gem(wd::Vector(between(5, 295), between(TUNNEL_BOTTOM, 95)));
   }
   p_explorer = new Explorer(wd::Vector(30, 20));
+  p_torch->setBearer(p_explorer);
   world.setFollowedObject(p_explorer);
   addCounter("Gems", wd::TOP_LEFT, wd::YELLOW);
   addCounter("Thrown", wd::TOP_RIGHT, wd::MAGENTA);
@@ -77,6 +79,7 @@ wd::ViewObject* CaveRules::addCounter(const char* caption, wd::Location location
   p_counter->setCaption(caption);
   p_counter->setLocation(location);
   p_counter->setColor(color);
+  p_counter->setBackgroundColor(sf::Color(28, 22, 18));
   counters.push_back(p_counter);
   return p_counter;
 }

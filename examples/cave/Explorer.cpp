@@ -8,6 +8,7 @@
 #include <wendrel/WorldManager.h>
 
 #include "Spark.h"
+#include "Torch.h"
 
 Explorer::Explorer(wd::Vector start) {
   setType("Explorer");
@@ -22,6 +23,11 @@ int Explorer::handleEvent(const wd::Event* p_e) {
   if (p_e->getType() == wd::MSE_EVENT) {
     return handleMouse(p_e);
   }
+  return 0;
+}
+
+int Explorer::draw() {
+  Torch::drawLit(getPosition(), {U"@"}, sf::Color(255, 244, 214));
   return 0;
 }
 

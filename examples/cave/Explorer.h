@@ -10,6 +10,9 @@ class Explorer : public wd::Object {
   explicit Explorer(wd::Vector start);
   int handleEvent(const wd::Event* p_e) override;
 
+  // Draws the explorer on the torch's light.
+  int draw() override;
+
  private:
   int handleKey(const wd::Event* p_e);
   int handleMouse(const wd::Event* p_e);

@@ -1,7 +1,10 @@
 #include "Gem.h"
 
+#include "Torch.h"
+
 #include <wendrel/EventCollision.h>
 #include <wendrel/EventView.h>
+#include <wendrel/GameManager.h>
 #include <wendrel/ResourceManager.h>
 #include <wendrel/WorldManager.h>
 
@@ -10,6 +13,18 @@ Gem::Gem(wd::Vector where) {
   setSprite("gem");
   setSolidness(wd::SOFT);
   setPosition(where);
+}
+
+int Gem::draw() {
+  // Ruby, emerald, sapphire, amethyst and topaz, chosen by where the gem lies.
+  static const sf::Color COLORS[] = {sf::Color(230, 40, 70), sf::Color(40, 210, 110),
+                                     sf::Color(60, 110, 255), sf::Color(170, 80, 230),
+                                     sf::Color(255, 190, 40)};
+  const wd::Vector where = getPosition();
+  const sf::Color color = COLORS[static_cast<int>(where.getX() + where.getY()) % 5];
+  const bool twinkle = wd::GameManager::getInstance().getStepCount() / 8 % 2 == 0;
+  Torch::drawLit(where, {twinkle ? U"♦" : U"◆"}, color);
+  return 0;
 }
 
 int Gem::handleEvent(const wd::Event* p_e) {

@@ -8,6 +8,9 @@ class Gem : public wd::Object {
  public:
   explicit Gem(wd::Vector where);
   int handleEvent(const wd::Event* p_e) override;
+
+  // Draws the gem in its own colour, twinkling, on the torch's light.
+  int draw() override;
 };
 
 #endif

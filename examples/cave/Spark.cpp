@@ -1,5 +1,7 @@
 #include "Spark.h"
 
+#include "Torch.h"
+
 #include <wendrel/EventView.h>
 #include <wendrel/WorldManager.h>
 
@@ -10,6 +12,15 @@ Spark::Spark(wd::Vector where, wd::Vector velocity, OnLeaving on_leaving)
   setSolidness(wd::SOFT);
   setPosition(where);
   setVelocity(velocity);
+}
+
+int Spark::draw() {
+  if (on_leaving == TURNS_BACK) {
+    Torch::drawLit(getPosition(), {U"∘"}, sf::Color(150, 185, 255));
+  } else {
+    Torch::drawLit(getPosition(), {U"✦"}, sf::Color(255, 215, 90));
+  }
+  return 0;
 }
 
 int Spark::handleEvent(const wd::Event* p_e) {

@@ -12,6 +12,9 @@ class Spark : public wd::Object {
   Spark(wd::Vector where, wd::Vector velocity, OnLeaving on_leaving);
   int handleEvent(const wd::Event* p_e) override;
 
+  // A thrown spark glints in gold, a mote is a pale blue ring.
+  int draw() override;
+
  private:
   OnLeaving on_leaving;
 };

@@ -1,13 +1,17 @@
 // The cave played frame by frame, without the frame loop's sleeps.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <wendrel/GameManager.h>
 #include <wendrel/ObjectListIterator.h>
 #include <wendrel/ViewObject.h>
+#include <wendrel/utility.h>
 
 #include "CaveRules.h"
 #include "Explorer.h"
 #include "Gem.h"
+#include "naive_display.h"
 #include "play_support.h"
 
 namespace {
@@ -91,10 +95,53 @@ TEST_F(Cave, AClickThrowsASparkThatDeletesItselfOnceItLeavesTheWorld) {
   EXPECT_NEAR(wd::ObjectListIterator(&sparks).currentObject()->getPosition().getX(), 150.5, 0.01);
   world().draw();
   rules.frameRules();
-  play::saveScreenshot(wd::DisplayManager::getInstance().captureFrame(), "cave.png");
   frames(12);
   EXPECT_EQ(countOf("Spark"), 0);
   EXPECT_EQ(counter("Lost"), 1);
+}
+
+// The torch lights the cells around the explorer, fading with distance, and flickers from frame to frame.
+TEST_F(Cave, TheTorchLightsTheCaveAroundTheExplorer) {
+  // A rock away from the world's edges, so that the view is centred on the explorer beside it.
+  const wd::ObjectList rocks = world().objectsWithType("rock");
+  wd::Vector rock;
+  for (wd::ObjectListIterator li(&rocks); !li.isDone(); li.next()) {
+    const wd::Vector where = li.currentObject()->getPosition();
+    if (where.getX() > 80 && where.getX() < 220 && where.getY() > 40 && where.getY() < 60) {
+      rock = where;
+    }
+  }
+  ASSERT_GT(rock.getX(), 0);
+  explorer()->setPosition(rock + wd::Vector(-7, 0));
+  for (int i = 0; i < 3; i++) {
+    new Gem(rock + wd::Vector(static_cast<float>(i * 3 - 10), 3));
+  }
+  frames(1);
+  const auto drawFrame = [] {
+    world().draw();
+    rules.frameRules();
+    const sf::Image frame = wd::DisplayManager::getInstance().captureFrame();
+    wd::DisplayManager::getInstance().swapBuffers();
+    return frame;
+  };
+  const sf::Image first = drawFrame();
+  // The red of the background at the left edge of cells left of the explorer, summed over five rows.
+  const wd::Vector view_pos = wd::toViewPosition(explorer()->getPosition());
+  const auto lightAt = [&](const sf::Image& frame, int columns_away) {
+    int red = 0;
+    for (int row = -2; row <= 2; row++) {
+      const float x = (view_pos.getX() - static_cast<float>(columns_away)) * wd::cellWidth() - 0.5f;
+      const float y = (std::floor(view_pos.getY()) + static_cast<float>(row)) * wd::cellHeight() + 12;
+      red += frame.getPixel(static_cast<unsigned int>(x), static_cast<unsigned int>(y)).r;
+    }
+    return red;
+  };
+  EXPECT_GT(lightAt(first, 2), lightAt(first, 8));
+  EXPECT_GT(lightAt(first, 8), lightAt(first, 14));
+  EXPECT_EQ(lightAt(first, 22), 0);  // beyond the light
+  play::saveScreenshot(first, "cave.png");
+  const sf::Image second = drawFrame();
+  EXPECT_GT(wd_test::compareImages(first, second).pixels, 0);
 }
 
 TEST_F(Cave, TheSwarmFillsTheWorldUpToItsLimit) {

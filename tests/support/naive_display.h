@@ -36,6 +36,29 @@ struct NaiveDisplay {
     p_window->draw(text);
   }
 
+  // One glyph in fg on a cell of bg, at a cell position in the view.
+  void drawGlyph(float x, float y, char32_t code_point, sf::Color fg, sf::Color bg) {
+    const sf::Vector2f pixel(x * WIDTH, y * HEIGHT);
+    background.setPosition(pixel.x - WIDTH / 10, pixel.y + HEIGHT / 5);
+    background.setFillColor(bg);
+    p_window->draw(background);
+    background.setFillColor(sf::Color::Black);
+    text.setFillColor(fg);
+    text.setString(sf::String(static_cast<sf::Uint32>(code_point)));
+    text.setPosition(pixel);
+    if (code_point >= 0x2500 && code_point <= 0x259F) {
+      // Box drawing and blocks: scaled as the full block is to fill the background cell and a
+      // pixel around it.
+      const sf::FloatRect block = font.getGlyph(0x2588, text.getCharacterSize(), true).bounds;
+      const float size = static_cast<float>(text.getCharacterSize());
+      text.setScale((WIDTH + 2) / block.width, (HEIGHT + 2) / block.height);
+      text.setPosition(background.getPosition().x - 1 - block.left * text.getScale().x,
+                       background.getPosition().y - 1 - (size + block.top) * text.getScale().y);
+    }
+    p_window->draw(text);
+    text.setScale(1, 1);
+  }
+
   static constexpr float WIDTH = 1024.0f / 100.0f;
   static constexpr float HEIGHT = 900.0f / 50.0f;
   sf::RenderWindow* p_window;

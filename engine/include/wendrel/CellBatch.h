@@ -7,14 +7,18 @@
 
 #include <SFML/Graphics.hpp>
 
+#include "BackgroundGrid.h"
+#include "GlyphCache.h"
+
 namespace wd {
 
 // The opaque black behind every character, and of a frame before drawing.
 extern const sf::Color CELL_BACKGROUND_COLOR;
 
-// The characters drawn into a window since its last flush, each a glyph on
-// an opaque black cell, drawn into it in one call. The picture is the one
-// that drawing every cell as a rectangle and a text object gives.
+// The cells drawn into a window since its last flush, each a glyph in a
+// colour on an opaque cell of a colour (black behind every character), drawn
+// into it in one call, or two with coloured backgrounds. The picture is the
+// one that drawing every cell as a rectangle and a text object gives.
 class CellBatch {
  public:
   // A batch for a window of columns x rows cells, width x height pixels,
@@ -22,10 +26,15 @@ class CellBatch {
   CellBatch(const sf::Font& font, int columns, int rows, int width_pixels, int height_pixels);
 
   // Adds a character whose pen (the position of its cell) is at pen, in
-  // window pixels.
+  // window pixels, on black; the byte is widened as a text object widens it.
   void add(sf::Vector2f pen, sf::Color color, char ch);
 
-  // Draws the pending characters into target, in one draw call.
+  // Adds the glyph of code_point in foreground on a cell of background, whose
+  // alpha is ignored: a cell is opaque.
+  void add(sf::Vector2f pen, char32_t code_point, sf::Color foreground, sf::Color background);
+
+  // Draws the pending cells into target: in one draw call while every
+  // background is black, else in two (backgrounds, then glyphs).
   void flush(sf::RenderTarget& target);
 
   // Tells the batch that something else has drawn into its target: until
@@ -42,6 +51,9 @@ class CellBatch {
   // is about to be replaced.
   void reset();
 
+  // Whether the glyph cache has no room left: time to load the font again.
+  bool isGlyphCacheFull() const;
+
   // Lays the font's texture out as a text object would, so that smoothing
   // samples the same texels; for a font that has just been loaded.
   void prepareFont();
@@ -50,20 +62,13 @@ class CellBatch {
   std::int64_t getDrawCalls() const;
 
  private:
-  // Where one character's glyph sits in the font's texture, fetched once.
-  struct GlyphQuad {
-    bool loaded;
-    bool visible;  // whitespace advances the pen but draws no quad
-    sf::FloatRect bounds;
-    sf::IntRect texture_rect;
-  };
-
-  // A character waiting for the next flush: its pen in window pixels, its
-  // colour and its byte.
+  // A cell waiting for the next flush: its pen in window pixels, its code
+  // point and its two colours.
   struct PendingCell {
     sf::Vector2f pen;
-    sf::Color color;
-    char ch;
+    char32_t code_point;
+    sf::Color foreground;
+    sf::Color background;
   };
 
   // An axis-aligned rectangle by its four edges, in window or texture pixels.
@@ -74,8 +79,8 @@ class CellBatch {
     float bottom;
   };
 
-  // The glyph of a narrow character, loading it on first use.
-  const GlyphQuad& glyphQuad(char ch);
+  // The code point a one-character text of ch holds, found once per byte.
+  char32_t narrowCodePoint(char ch);
 
   // The opaque background cell of a character whose pen is at pen.
   Edges backgroundEdges(sf::Vector2f pen) const;
@@ -83,19 +88,49 @@ class CellBatch {
   // The glyph quad of a cell and its texture rectangle; false for whitespace.
   bool glyphEdges(const PendingCell& cell, Edges& quad, Edges& texture);
 
-  // Appends the two triangles of an axis-aligned quad.
-  void appendQuad(const Edges& quad, const Edges& texture, sf::Color color);
+  // The quad of a glyph of bounds scaled, as the full block of bounds
+  // whole_cell is, to the background of the cell whose pen is at pen and a
+  // little beyond.
+  Edges stretchedToCell(sf::Vector2f pen, const sf::FloatRect& bounds,
+                        const sf::FloatRect& whole_cell) const;
 
-  // Appends the part piece of a glyph quad, its texture coordinates
+  // Texture coordinates of an untextured quad: all at the white texel.
+  static Edges whiteTexel();
+
+  // Appends to out the two triangles of an axis-aligned quad.
+  void appendQuad(std::vector<sf::Vertex>& out, const Edges& quad, const Edges& texture,
+                  sf::Color color) const;
+
+  // Appends to out the part piece of a quad, its texture coordinates
   // interpolated linearly where piece cuts the quad.
-  void appendGlyphPiece(const Edges& piece, const Edges& quad, const Edges& texture,
-                        sf::Color color);
+  void appendPiece(std::vector<sf::Vertex>& out, const Edges& piece, const Edges& quad,
+                   const Edges& texture, sf::Color color) const;
+
+  // Appends to out the parts of quad, the background or glyph of cell index,
+  // that no background of a later cell covers.
+  void appendUncovered(std::vector<sf::Vertex>& out, int index, const Edges& quad,
+                       const Edges& texture, sf::Color color);
 
   // Appends every pending cell as drawn: its background, then its glyph.
   void appendCellsInDrawingOrder();
 
-  // Appends only the pending glyphs, less what later backgrounds cover.
-  void appendGlyphsClippedByLaterBackgrounds();
+  // Appends the glyphs to vertices and, with paint_backgrounds, the
+  // backgrounds to be drawn to background_vertices, each less what later
+  // backgrounds cover.
+  void appendCellsInTwoLayers(bool paint_backgrounds);
+
+  // Paints every pending background into the background grid, in drawing
+  // order; false as soon as a cell is off the grid.
+  bool paintBackgroundGrid();
+
+  // Whether a pending cell has a background other than black.
+  bool hasColoredBackground() const;
+
+  // Draws the glyph triangles into target in one call.
+  void drawGlyphLayer(sf::RenderTarget& target);
+
+  // Counts a draw call into the target, which now holds a drawing.
+  void countDrawCall();
 
   // Whether rect reaches into the window at all.
   bool touchesWindow(const Edges& rect) const;
@@ -105,11 +140,12 @@ class CellBatch {
   template <typename Visit>
   void forEachBucket(const Edges& rect, Visit visit) const;
 
-  // Files each pending background, in drawing order, under every bucket it reaches.
+  // Files each pending background, in drawing order, under every bucket it
+  // reaches.
   void bucketBackgrounds();
 
-  // Leaves in glyph_pieces the parts of quad, the glyph of cell index, that
-  // no background of a cell drawn after it covers.
+  // Leaves in glyph_pieces the parts of quad, drawn for cell index, that no
+  // background of a cell drawn after it covers.
   void cutByLaterBackgrounds(int index, const Edges& quad);
 
   // Cuts cut out of every piece in glyph_pieces.
@@ -117,9 +153,6 @@ class CellBatch {
 
   // Appends to out the parts of piece outside cut, sharing cut's edges.
   static void subtractEdges(const Edges& piece, const Edges& cut, std::vector<Edges>& out);
-
-  // Forgets the cached glyphs.
-  void resetGlyphs();
 
   const sf::Font& font;
   int columns;
@@ -135,8 +168,14 @@ class CellBatch {
 
   std::int64_t draw_calls;
 
-  // Triangles of the flush being built.
+  // How the flush being built lays out its quads: two triangles each, or,
+  // with coloured backgrounds, four corners each.
+  sf::PrimitiveType primitive;
+
+  // Triangles of the flush being built: the glyphs, and the backgrounds
+  // drawn beneath them.
   std::vector<sf::Vertex> vertices;
+  std::vector<sf::Vertex> background_vertices;
 
   // Scratch of the clipping flush, kept to spare allocations every frame:
   // the backgrounds, the window buckets (bucket_start indexes bucket_cells,
@@ -148,7 +187,12 @@ class CellBatch {
   std::vector<Edges> glyph_pieces;
   std::vector<Edges> cut_pieces;
 
-  std::array<GlyphQuad, 256> glyphs;
+  GlyphCache glyph_cache;
+  BackgroundGrid background_grid;
+
+  // The code point of each byte for add(pen, color, ch); NOT_WIDENED until
+  // first used, as the locale that widens it may be set after start.
+  std::array<char32_t, 256> narrow_code_points;
 };
 
 }  // namespace wd

@@ -8,6 +8,7 @@
 #include "CellBatch.h"
 #include "Color.h"
 #include "FrameFingerprint.h"
+#include "FontCoverage.h"
 #include "Manager.h"
 #include "Vector.h"
 
@@ -48,17 +49,20 @@ class DisplayManager : public Manager {
   // Draws one character at a world cell position; -1 without a window.
   int drawCharacter(Vector world_pos, char ch, Color color);
 
-  // Draws a string, one character per cell. Always 0.
+  // Draws a string, one character per cell: a byte, or a character of UTF-8
+  // (alignment counts cells). Always 0.
   int drawString(Vector world_pos, std::string str, Alignment just, Color color);
 
   // Draws one glyph at a world cell position in a 24-bit colour, on a
   // background colour (opaque black, as behind every character, by
-  // default); -1 without a window.
+  // default); -1 without a window. A code point that the font lacks draws
+  // its replacement glyph, and the log says so once per code point.
   int drawGlyph(Vector world_pos, char32_t code_point, sf::Color foreground,
                 sf::Color background = CELL_BACKGROUND_COLOR);
 
   // Draws a UTF-8 string, one glyph per cell, aligned by its cell count. A
-  // byte that is not UTF-8 takes a cell of its own. Always 0.
+  // byte that is not UTF-8 takes a cell of its own and draws as U+FFFD.
+  // Always 0.
   int drawText(Vector world_pos, const std::string& text, Alignment just, sf::Color foreground,
                sf::Color background = CELL_BACKGROUND_COLOR);
 
@@ -100,7 +104,20 @@ class DisplayManager : public Manager {
  private:
   DisplayManager();
 
+  // The fill colour of a character drawn in color: that colour, or for a
+  // value outside the eight the colour of the character before.
+  sf::Color fillColor(Color color);
+
+  // Hashes a cell into the frame's fingerprint and, in a terminal, puts it
+  // there: true when the window's batch is still to draw it.
+  bool takeCell(Vector view_pos, char32_t code_point, sf::Color foreground, sf::Color background);
+
+  // Loads the font again, freeing the glyphs it has rendered, once the cell
+  // batch can cache no more of them.
+  void renewFullFont();
+
   sf::Font font;
+  FontCoverage font_coverage;
   sf::RenderWindow* p_window;
   int window_width_pixels;
   int window_height_pixels;

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include <SFML/Graphics/Color.hpp>
+
 #include "Color.h"
 #include "Object.h"
 
@@ -33,7 +35,8 @@ class ViewObject : public Object {
   // Applies a view event whose tag equals the caption: 0 when applied, else -1.
   int handleEvent(const Event* p_e) override;
 
-  // Draws the caption and the value centred on the position. Returns 0.
+  // Draws the caption and the value centred on the position, in the colour
+  // set by setColor, or in 24-bit colours once set. Returns 0.
   int draw() override;
 
   std::string getCaption() const;
@@ -47,7 +50,21 @@ class ViewObject : public Object {
   // A changed border moves the object to its location with the new border.
   void setBorder(bool new_border);
   Color getColor() const;
+
+  // Sets the colour of the text; it is drawn in that colour again, not in a
+  // 24-bit one set before.
   void setColor(Color new_color);
+
+  // The 24-bit colour the text is drawn in: the one set, or that of the
+  // colour set by setColor (white for a value outside the eight).
+  sf::Color getForegroundColor() const;
+
+  // Draws the text in a 24-bit colour, until setColor.
+  void setForegroundColor(sf::Color new_foreground);
+
+  // The colour of the cells behind the text, opaque black unless set.
+  sf::Color getBackgroundColor() const;
+  void setBackgroundColor(sf::Color new_background);
   Location getLocation() const;
 
   // Moves the object to the place in the current view; any other value puts
@@ -61,6 +78,10 @@ class ViewObject : public Object {
   bool border;
   Color color;
   Location location;
+  // Set by setForegroundColor, and then drawn instead of color.
+  bool has_foreground;
+  sf::Color foreground;
+  sf::Color background;
 };
 
 }  // namespace wd

@@ -1,0 +1,43 @@
+#ifndef WD_BACKGROUND_GRID_H
+#define WD_BACKGROUND_GRID_H
+
+#include <memory>
+#include <vector>
+
+#include <SFML/Graphics.hpp>
+
+namespace wd {
+
+// The backgrounds of a frame whose cells all stand on the window's grid, as
+// one texel per cell: drawn as a single quad instead of a quad per cell.
+class BackgroundGrid {
+ public:
+  // A grid of columns x rows cells.
+  BackgroundGrid(int columns, int rows);
+
+  // Forgets every background. On a target cleared to black, a cell that
+  // nothing is drawn in is painted black, which spares blending; else it
+  // leaves the target as it is.
+  void clear(bool target_cleared);
+
+  // Paints the background of the cell whose pen is at pen (window pixels),
+  // the cells being cell_size apart; false, painting nothing, when pen is
+  // not exactly the pen of a cell of the window.
+  bool paint(sf::Vector2f pen, sf::Vector2f cell_size, sf::Color color);
+
+  // Draws the backgrounds into target in one call: the grid's upper left
+  // cell spans corner to corner + cell_size.
+  void draw(sf::RenderTarget& target, sf::Vector2f corner, sf::Vector2f cell_size);
+
+ private:
+  int columns;
+  int rows;
+  bool opaque;
+  std::vector<sf::Uint8> pixels;
+  // Made on first drawing: making a texture needs the window system.
+  std::unique_ptr<sf::Texture> p_texture;
+};
+
+}  // namespace wd
+
+#endif
