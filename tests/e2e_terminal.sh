@@ -139,11 +139,11 @@ start cave 100 50 "./cave --terminal" "$work/cave" ""
 wait_text "Thrown 0" 100 || fail "the cave shows no spark counter"
 tm send-keys -t "$pane" -l $'\e[<35;30;20M\e[<0;30;20M\e[<0;30;20m'
 wait_text "Thrown 1" 20 || fail "a terminal mouse click threw no spark"
-# The spark (magenta, 201 of 256) flies up and right from the clicked cell, column 30, not from a pixel
-# turned into a cell: its column is what is left of its row before it, without the colour codes. The
-# counters, magenta too, stand in the view's first and last rows.
-spark=$(tm capture-pane -p -e -t "$pane" | awk -v m=$'\e[38;5;201m' 'NR > 3 && NR < 40 { i = index($0, m) } i {
-  before = substr($0, 1, i - 1); gsub(/\033\[[0-9;]*m/, "", before); print length(before) + 1; exit }')
+# The spark (a star or a ring, drawn nowhere else in the cave) flies up and right from the clicked cell,
+# column 30, not from a pixel turned into a cell: its column counts characters, not bytes. The counters
+# stand in the view's first and last rows.
+spark=$(tm capture-pane -p -t "$pane" | perl -CSD -Mutf8 -ne 'if ($. > 3 && $. < 40 && /[✦∘]/) {
+  print $-[0] + 1; exit }')
 [ -n "$spark" ] && [ "$spark" -ge 28 ] && [ "$spark" -le 45 ] ||
   fail "the spark is not near the clicked cell (column ${spark:-none})"
 tm send-keys -t "$pane" q
