@@ -7,13 +7,14 @@
 // Needs an X server: run under xvfb-run -a -s "-screen 0 1280x1024x24".
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <random>
 #include <vector>
 
+#include "Cp437.h"
 #include "DisplayManager.h"
 #include "WorldManager.h"
 #include "bench_support.h"
-#include "../tests/support/cp437.h"
 #include "../tests/support/naive_display.h"
 
 namespace {
@@ -72,7 +73,9 @@ std::vector<RichCell> richGrid(int cells) {
   for (char32_t code_point = 0x2500; code_point <= 0x259F; code_point++) {  // box drawing, blocks
     code_points.push_back(code_point);
   }
-  code_points.insert(code_points.end(), wd_test::CP437 + 1, wd_test::CP437 + 256);
+  for (int code = 1; code < wd::Cp437::CODE_COUNT; code++) {  // code 0 is a blank cell
+    code_points.push_back(wd::Cp437::toUnicode(static_cast<std::uint32_t>(code)));
+  }
   std::mt19937 random(20261209);
   std::uniform_int_distribution<std::size_t> pick(0, code_points.size() - 1);
   std::uniform_int_distribution<int> level(0, 255);

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "Cp437.h"
 #include "DisplayManager.h"
 #include "Frame.h"
 #include "InputManager.h"
 #include "ViewObject.h"
 #include "WorldManager.h"
-#include "cp437.h"
 #include "naive_display.h"
 #include "utility.h"
 #include "test_support.h"
@@ -218,7 +218,10 @@ void drawRichCellsNaively(wd_test::NaiveDisplay& naive, const RichCells& cells) 
 }
 
 RichCells randomRichCells(std::mt19937& random, int count, bool on_grid) {
-  std::vector<char32_t> code_points(wd_test::CP437 + 1, wd_test::CP437 + 256);
+  std::vector<char32_t> code_points;
+  for (int code = 1; code < wd::Cp437::CODE_COUNT; code++) {  // code 0 is a blank cell
+    code_points.push_back(wd::Cp437::toUnicode(static_cast<std::uint32_t>(code)));
+  }
   for (char32_t c : U"─│┼╔═╗║╚╝█▓▒░▀▄▌▐←↑→↓↔♠♣♥♦αβγΩЖЯжя") {
     code_points.push_back(c);
   }

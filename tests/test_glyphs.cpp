@@ -2,15 +2,16 @@
 // the log of glyphs it lacks, and the bound of the glyph cache.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include <SFML/Graphics.hpp>
 
+#include "Cp437.h"
 #include "FontCoverage.h"
 #include "GlyphCache.h"
 #include "Utf8Decoder.h"
-#include "cp437.h"
 #include "test_support.h"
 
 namespace {
@@ -94,7 +95,10 @@ TEST(Utf8Decoder, EveryCharacterMakesTheRoundTrip) {
 TEST(FontCoverage, TheShippedFontCoversWhatCharacterArtNeeds) {
   wd::FontCoverage coverage;
   ASSERT_EQ(coverage.load("wd-font.ttf"), 0);
-  std::vector<char32_t> needed(wd_test::CP437 + 1, wd_test::CP437 + 256);  // byte 0 is blank
+  std::vector<char32_t> needed;
+  for (int code = 1; code < wd::Cp437::CODE_COUNT; code++) {  // code 0 is a blank cell
+    needed.push_back(wd::Cp437::toUnicode(static_cast<std::uint32_t>(code)));
+  }
   const struct { char32_t first, last; } ranges[] = {
       {0x20, 0x7E},     {0xA0, 0xFF},     {0x2500, 0x257F}, {0x2580, 0x259F}, {0x2190, 0x21FF},
       {0x2660, 0x2667}, {0x0384, 0x038A}, {0x038C, 0x038C}, {0x038E, 0x03A1}, {0x03A3, 0x03CE},
