@@ -47,7 +47,7 @@ run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DWD_SANITIZE=ON
 unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
 
 if [ -f fuzz/CMakeLists.txt ] && command -v clang++ >/dev/null 2>&1; then
-  echo "== Fuzz the sprite loader and the recording reader =="
+  echo "== Fuzz the sprite loader, the recording reader and the terminal input decoder =="
   ./fuzz/run.sh "${WD_FUZZ_SECONDS:-30}"
 fi
 
