@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: once as a normal
 # build, once under AddressSanitizer and UndefinedBehaviorSanitizer, and the
-# sprite loader's fuzzer for a short while when clang is present.
+# fuzzers (sprite loader, recording reader, terminal input decoder) for a
+# short while each when clang is present.
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
