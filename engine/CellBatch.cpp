@@ -20,12 +20,12 @@ const float WHITE_TEXEL = 1.0f;
 // one pixel of it on every side so that smoothing keeps the glyph's edges.
 const float GLYPH_PADDING = 1.0f;
 
-// Every glyph is drawn at this size, bold.
-unsigned int characterSize() {
-  return static_cast<unsigned int>(2.0f * std::min(cellWidth(), cellHeight()));
-}
-
 }  // namespace
+
+// Every glyph is rasterised at this size, bold: the size it shows at.
+unsigned int CellBatch::characterSize() const {
+  return static_cast<unsigned int>(2.0f * std::min(cellWidth(), cellHeight()) * scale);
+}
 
 CellBatch::CellBatch(const sf::Font& cell_font, int cell_columns, int cell_rows,
                      int window_width_pixels, int window_height_pixels)
@@ -35,7 +35,8 @@ CellBatch::CellBatch(const sf::Font& cell_font, int cell_columns, int cell_rows,
       width_pixels(window_width_pixels),
       height_pixels(window_height_pixels),
       target_drawn(false),
-      draw_calls(0) {
+      draw_calls(0),
+      scale(1.0f) {
   resetGlyphs();
 }
 
@@ -66,6 +67,16 @@ void CellBatch::prepareFont() {
 }
 
 std::int64_t CellBatch::getDrawCalls() const { return draw_calls; }
+
+void CellBatch::setScale(float new_scale) {
+  if (new_scale == scale) {
+    return;
+  }
+  scale = new_scale;
+  resetGlyphs();
+}
+
+float CellBatch::getScale() const { return scale; }
 
 const CellBatch::GlyphQuad& CellBatch::glyphQuad(char ch) {
   GlyphQuad& quad = glyphs[static_cast<unsigned char>(ch)];
@@ -101,13 +112,15 @@ bool CellBatch::glyphEdges(const PendingCell& cell, Edges& quad, Edges& texture)
   }
   // The pen stands on the baseline, one character size below the position;
   // corners are computed in the same order as for a text object so that the
-  // rounding, and thus the picture, is the same.
+  // rounding, and thus the picture, is the same. A glyph rasterised for a
+  // scaled target is measured back in the batch's pixels, which the
+  // target's view scales.
   const float pen_y = static_cast<float>(characterSize());
   const sf::FloatRect& bounds = glyph.bounds;
-  quad = Edges{cell.pen.x + (bounds.left - GLYPH_PADDING),
-               cell.pen.y + (pen_y + (bounds.top - GLYPH_PADDING)),
-               cell.pen.x + (bounds.left + bounds.width + GLYPH_PADDING),
-               cell.pen.y + (pen_y + (bounds.top + bounds.height + GLYPH_PADDING))};
+  quad = Edges{cell.pen.x + (bounds.left - GLYPH_PADDING) / scale,
+               cell.pen.y + (pen_y + (bounds.top - GLYPH_PADDING)) / scale,
+               cell.pen.x + (bounds.left + bounds.width + GLYPH_PADDING) / scale,
+               cell.pen.y + (pen_y + (bounds.top + bounds.height + GLYPH_PADDING)) / scale};
   const sf::IntRect& rect = glyph.texture_rect;
   texture = Edges{static_cast<float>(rect.left) - GLYPH_PADDING,
                   static_cast<float>(rect.top) - GLYPH_PADDING,

@@ -49,6 +49,12 @@ class CellBatch {
   // Draw calls made since the batch was made.
   std::int64_t getDrawCalls() const;
 
+  // Target pixels per pixel of the batch: glyphs are rasterised at the size
+  // the target's view shows them, fetched again from the font (prepare it
+  // for the new size).
+  void setScale(float new_scale);
+  float getScale() const;
+
  private:
   // Where one character's glyph sits in the font's texture, fetched once.
   struct GlyphQuad {
@@ -73,6 +79,9 @@ class CellBatch {
     float right;
     float bottom;
   };
+
+  // The size every glyph is rasterised at.
+  unsigned int characterSize() const;
 
   // The glyph of a narrow character, loading it on first use.
   const GlyphQuad& glyphQuad(char ch);
@@ -134,6 +143,9 @@ class CellBatch {
   bool target_drawn;
 
   std::int64_t draw_calls;
+
+  // Target pixels per pixel of the batch.
+  float scale;
 
   // Triangles of the flush being built.
   std::vector<sf::Vertex> vertices;
