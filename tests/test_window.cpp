@@ -451,9 +451,18 @@ TEST_F(WindowTest, ClosingBunnyRunEndsItNormally) {
     GTEST_SKIP() << "WD_BINARY_DIR not set";
   }
   const std::string folder = std::string(p_binary_dir) + "/game";
+  ASSERT_EQ(access((folder + "/bunny-run").c_str(), X_OK), 0) << "build bunny-run first";
   const pid_t child = fork();
   ASSERT_GE(child, 0);
+  // In a sanitized build the game's reports go to files, read below: the GL driver's own leaks,
+  // which escape the suppressions, must not change its exit code.
+  const std::string reports = folder + "/window-sanitizer";
+  std::system(("rm -f " + reports + ".*").c_str());
+  const char* p_lsan = std::getenv("LSAN_OPTIONS");
+  const std::string lsan = (p_lsan != nullptr ? std::string(p_lsan) + ":" : std::string()) +
+                           "exitcode=0:log_path=" + reports;
   if (child == 0) {
+    setenv("LSAN_OPTIONS", lsan.c_str(), 1);
     if (chdir(folder.c_str()) == 0) {
       execl("./bunny-run", "bunny-run", "--resizable", "--size", "800x600", static_cast<char*>(nullptr));
     }
@@ -484,6 +493,20 @@ TEST_F(WindowTest, ClosingBunnyRunEndsItNormally) {
     FAIL() << "the game still runs 15 s after the close request";
   }
   EXPECT_EQ(WEXITSTATUS(status), 0);
+  const char* p_source_dir = std::getenv("WD_SOURCE_DIR");
+  FILE* p_reports = popen(("cat " + reports + ".* 2>/dev/null").c_str(), "r");
+  std::string sanitizer;
+  char chunk[4096];
+  for (std::size_t n; p_reports != nullptr && (n = std::fread(chunk, 1, sizeof chunk, p_reports)) > 0;) {
+    sanitizer.append(chunk, n);
+  }
+  if (p_reports != nullptr) {
+    pclose(p_reports);
+  }
+  EXPECT_EQ(sanitizer.find("ERROR: AddressSanitizer"), std::string::npos) << sanitizer;
+  if (p_source_dir != nullptr) {
+    EXPECT_EQ(sanitizer.find(std::string(p_source_dir) + "/"), std::string::npos) << sanitizer;
+  }
   const std::string log = wd_test::readFile(folder + "/wendrel.log");
   // The log was written to its end and closed by the managers' stop, as after Q.
   EXPECT_NE(log.find("Sprite 'startScreen' loaded."), std::string::npos);
