@@ -295,8 +295,8 @@ int DisplayManager::setFullscreen(bool new_fullscreen) {
   }
   // The window is made again in place: the same object, so a caller still
   // polling it goes on with the new one; the font's textures are shared
-  // between contexts and survive.
-  cell_batch.flush(*p_window);
+  // between contexts and survive. The cells drawn so far wait in the batch,
+  // in logical pixels, and go into the new window.
   fullscreen = new_fullscreen;
   p_window->create(windowMode(), window_options.titleOrDefault(),
                    window_options.style(fullscreen), sf::ContextSettings());

@@ -395,9 +395,13 @@ TEST_F(WindowTest, FullScreenAndBackKeepTheGameRunning) {
   EXPECT_EQ(wd::WorldManager::getInstance().getAllObjects().getCount(), objects);
   EXPECT_EQ(p_witness->getPosition().getX(), 12);
   EXPECT_LT(took, 10 * game().getFrameTime() + 150);
-  // Still drawing after the switches.
+  // A cell drawn before a switch shows in the new window, at the new scale.
   display().drawCharacter(Vector(50, 25), '@', wd::WHITE);
-  EXPECT_GT(wd_test::litPixels(display().captureFrame()), 20);
+  ASSERT_EQ(display().setFullscreen(true), 0);
+  const sf::Image after = display().captureFrame();
+  EXPECT_EQ(after.getSize(), sf::Vector2u(screen.width, screen.height));
+  EXPECT_GT(wd_test::litPixels(after), 20);
+  ASSERT_EQ(display().setFullscreen(false), 0);
 }
 
 TEST_F(WindowTest, CloseRequestEndsTheGameOnlyWithTheCloseOption) {
