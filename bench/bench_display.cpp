@@ -1,9 +1,9 @@
 // A full 100 x 50 grid drawn and shown, by the display manager (in a common
-// frame, and in one whose window was handed out, where the cells paint their
-// backgrounds) and by one sf::RectangleShape and one sf::Text per character,
-// in the same run; and a grid of random glyphs of box drawing, blocks and code
-// page 437 in random 24-bit colours on random backgrounds, to be set against
-// the first.
+// frame, in one whose window was handed out, where the cells paint their
+// backgrounds, and in a window scaled to 1280 x 1024) and by one
+// sf::RectangleShape and one sf::Text per character, in the same run; and a
+// grid of random glyphs of box drawing, blocks and code page 437 in random
+// 24-bit colours on random backgrounds, to be set against the first.
 // Needs an X server: run under xvfb-run -a -s "-screen 0 1280x1024x24".
 #include <benchmark/benchmark.h>
 
@@ -108,6 +108,21 @@ void BM_EngineRichGrid(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(grid.size()));
 }
 BENCHMARK(BM_EngineRichGrid)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+// The same grid in a 1280 x 1024 window that may be resized: scaled by 1.14,
+// its glyphs rasterised at that size, letterboxed.
+void BM_EngineFullGridScaled(benchmark::State& state) {
+  wd::DisplayManager& display = wd::DisplayManager::getInstance();
+  display.shutDown();
+  wd::WindowOptions options;
+  options.resizable = true;
+  options.width_pixels = 1280;
+  options.height_pixels = 1024;
+  display.setWindowOptions(options);
+  drawEngineGrid(state, false);
+  display.shutDown();
+  display.setWindowOptions(wd::WindowOptions());
+}
+BENCHMARK(BM_EngineFullGridScaled)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 void BM_PerCharacterFullGrid(benchmark::State& state) {
   if (!startDisplay(state)) {

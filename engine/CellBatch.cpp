@@ -36,12 +36,12 @@ bool fillsCell(char32_t code_point) { return code_point >= 0x2500 && code_point 
 // and neighbours join without a seam.
 const float CELL_ART_BLEED = 1.0f;
 
-// Every glyph is drawn at this size, bold.
-unsigned int characterSize() {
-  return static_cast<unsigned int>(2.0f * std::min(cellWidth(), cellHeight()));
-}
-
 }  // namespace
+
+// Every glyph is rasterised at this size, bold: the size it shows at.
+unsigned int CellBatch::characterSize() const {
+  return static_cast<unsigned int>(2.0f * std::min(cellWidth(), cellHeight()) * scale);
+}
 
 CellBatch::CellBatch(const sf::Font& cell_font, int cell_columns, int cell_rows,
                      int window_width_pixels, int window_height_pixels)
@@ -52,6 +52,7 @@ CellBatch::CellBatch(const sf::Font& cell_font, int cell_columns, int cell_rows,
       height_pixels(window_height_pixels),
       target_drawn(false),
       draw_calls(0),
+      scale(1.0f),
       primitive(sf::Triangles),
       glyph_cache(cell_font),
       background_grid(cell_columns, cell_rows) {
@@ -98,6 +99,16 @@ void CellBatch::prepareFont() {
 
 std::int64_t CellBatch::getDrawCalls() const { return draw_calls; }
 
+void CellBatch::setScale(float new_scale) {
+  if (new_scale == scale) {
+    return;
+  }
+  scale = new_scale;
+  glyph_cache.clear(characterSize());
+}
+
+float CellBatch::getScale() const { return scale; }
+
 char32_t CellBatch::narrowCodePoint(char ch) {
   char32_t& code_point = narrow_code_points[static_cast<unsigned char>(ch)];
   if (code_point == NOT_WIDENED) {
@@ -136,13 +147,15 @@ bool CellBatch::glyphEdges(const PendingCell& cell, Edges& quad, Edges& texture)
   }
   // The pen stands on the baseline, one character size below the position;
   // corners are computed in the same order as for a text object so that the
-  // rounding, and thus the picture, is the same.
+  // rounding, and thus the picture, is the same. A glyph rasterised for a
+  // scaled target is measured back in the batch's pixels, which the
+  // target's view scales.
   const float pen_y = static_cast<float>(characterSize());
   const sf::FloatRect& bounds = glyph.bounds;
-  quad = Edges{cell.pen.x + (bounds.left - GLYPH_PADDING),
-               cell.pen.y + (pen_y + (bounds.top - GLYPH_PADDING)),
-               cell.pen.x + (bounds.left + bounds.width + GLYPH_PADDING),
-               cell.pen.y + (pen_y + (bounds.top + bounds.height + GLYPH_PADDING))};
+  quad = Edges{cell.pen.x + (bounds.left - GLYPH_PADDING) / scale,
+               cell.pen.y + (pen_y + (bounds.top - GLYPH_PADDING)) / scale,
+               cell.pen.x + (bounds.left + bounds.width + GLYPH_PADDING) / scale,
+               cell.pen.y + (pen_y + (bounds.top + bounds.height + GLYPH_PADDING)) / scale};
   return true;
 }
 

@@ -3,6 +3,8 @@
 #include <iostream>
 
 #include "DisplayProbe.h"
+#include "GameManager.h"
+#include "InputManager.h"
 #include "LogManager.h"
 #include "TerminalDisplay.h"
 #include "Utf8Decoder.h"
@@ -73,7 +75,10 @@ DisplayManager::DisplayManager()
       window_rows(50),
       current_color(sf::Color::White),
       cell_batch(font, window_columns, window_rows, window_width_pixels, window_height_pixels),
-      rasterising(true) {
+      rasterising(true),
+      letterbox(window_width_pixels, window_height_pixels),
+      fullscreen(false),
+      close_requested(false) {
   setType("DisplayManager");
 }
 
@@ -97,10 +102,10 @@ int DisplayManager::startUp() {
   // whose last client leaves resets, and would refuse the window meanwhile.
   DisplayProbe probe;
   if (probe.connect() == 0) {
-    p_window = new sf::RenderWindow(
-        sf::VideoMode(static_cast<unsigned int>(window_width_pixels),
-                      static_cast<unsigned int>(window_height_pixels), COLOR_DEPTH_BITS),
-        WINDOW_TITLE, sf::Style::Titlebar, sf::ContextSettings());
+    fullscreen = window_options.fullscreen;
+    close_requested = false;
+    p_window = new sf::RenderWindow(windowMode(), window_options.titleOrDefault(),
+                                    window_options.style(fullscreen), sf::ContextSettings());
   }
   probe.release();
   if (p_window == nullptr || !p_window->isOpen()) {
@@ -111,10 +116,7 @@ int DisplayManager::startUp() {
     LogManager::getInstance().writeMessage("Error! Unable to open display '%s'\n", p_name);
     return -1;
   }
-  p_window->setMouseCursorVisible(false);
-  p_window->setVerticalSyncEnabled(true);
-  // The first frame, too, must start black: only glyphs are drawn into it.
-  p_window->clear(CELL_BACKGROUND_COLOR);
+  setUpWindow();
   cell_batch.reset();
   if (!font.loadFromFile(FONT_FILE)) {
     std::cout << "Error! Unable to load font '" << FONT_FILE << "'" << std::endl;
@@ -124,7 +126,42 @@ int DisplayManager::startUp() {
   // Without its map every code point is taken as held: the font draws its own
   // sign for a missing glyph.
   font_coverage.load(FONT_FILE);
+  // The engine's own window keeps the view the window library gives it.
+  if (!window_options.asksForNothing()) {
+    fitToWindow();
+  }
   return Manager::startUp();
+}
+
+sf::VideoMode DisplayManager::windowMode() const {
+  const sf::VideoMode logical_mode(static_cast<unsigned int>(window_width_pixels),
+                                   static_cast<unsigned int>(window_height_pixels),
+                                   COLOR_DEPTH_BITS);
+  // The engine's own window does not depend on the screen.
+  if (window_options.asksForNothing() && !fullscreen) {
+    return logical_mode;
+  }
+  const sf::VideoMode screen = sf::VideoMode::getDesktopMode();
+  return fullscreen ? screen : window_options.windowedMode(logical_mode, screen);
+}
+
+void DisplayManager::setUpWindow() {
+  p_window->setMouseCursorVisible(false);
+  p_window->setVerticalSyncEnabled(true);
+  // The first frame, too, must start black: only glyphs are drawn into it.
+  p_window->clear(CELL_BACKGROUND_COLOR);
+}
+
+void DisplayManager::fitToWindow() {
+  const sf::Vector2u size = p_window->getSize();
+  letterbox.fit(static_cast<int>(size.x), static_cast<int>(size.y));
+  // Positions stay in the logical picture; the view puts it in its area.
+  sf::View view(sf::FloatRect(0, 0, static_cast<float>(window_width_pixels),
+                              static_cast<float>(window_height_pixels)));
+  view.setViewport(letterbox.getViewport());
+  p_window->setView(view);
+  cell_batch.setScale(letterbox.getScale());
+  cell_batch.prepareFont();
 }
 
 void DisplayManager::shutDown() {
@@ -135,6 +172,8 @@ void DisplayManager::shutDown() {
     p_window = nullptr;
   }
   cell_batch.reset();
+  letterbox = Letterbox(window_width_pixels, window_height_pixels);
+  cell_batch.setScale(letterbox.getScale());
   // The next start loads the font again; freeing its textures now, while a
   // context can still be made, spares the graphics driver a context created
   // during program exit.
@@ -274,6 +313,65 @@ int DisplayManager::getRows() const { return window_rows; }
 int DisplayManager::getWidthPixels() const { return window_width_pixels; }
 
 int DisplayManager::getHeightPixels() const { return window_height_pixels; }
+
+int DisplayManager::setWindowOptions(const WindowOptions& new_options) {
+  if (p_window != nullptr) {
+    return -1;
+  }
+  window_options = new_options;
+  return 0;
+}
+
+const WindowOptions& DisplayManager::getWindowOptions() const { return window_options; }
+
+const Letterbox& DisplayManager::getLetterbox() const { return letterbox; }
+
+int DisplayManager::setFullscreen(bool new_fullscreen) {
+  if (p_window == nullptr) {
+    return -1;
+  }
+  if (new_fullscreen == fullscreen) {
+    return 0;
+  }
+  // The window is made again in place: the same object, so a caller still
+  // polling it goes on with the new one; the font's textures are shared
+  // between contexts and survive. The cells drawn so far wait in the batch,
+  // in logical pixels, and go into the new window.
+  fullscreen = new_fullscreen;
+  p_window->create(windowMode(), window_options.titleOrDefault(),
+                   window_options.style(fullscreen), sf::ContextSettings());
+  if (!p_window->isOpen()) {
+    return -1;
+  }
+  setUpWindow();
+  p_window->setKeyRepeatEnabled(!InputManager::getInstance().isStarted());
+  fitToWindow();
+  return 0;
+}
+
+bool DisplayManager::isFullscreen() const { return fullscreen; }
+
+int DisplayManager::toggleFullscreen() { return setFullscreen(!fullscreen); }
+
+bool DisplayManager::followWindowEvent(const sf::Event& event) {
+  if (event.type == sf::Event::Resized) {
+    // The engine's own window keeps today's picture whatever its size.
+    if (p_window != nullptr && (!window_options.asksForNothing() || fullscreen)) {
+      fitToWindow();
+    }
+    return true;
+  }
+  if (event.type == sf::Event::Closed) {
+    if (window_options.closable) {
+      close_requested = true;
+      GameManager::getInstance().setGameOver(true);
+    }
+    return true;
+  }
+  return false;
+}
+
+bool DisplayManager::isCloseRequested() const { return close_requested; }
 
 sf::RenderWindow* DisplayManager::getWindow() const {
   // The caller may draw into the window: what the cells drew so far goes

@@ -1,5 +1,6 @@
 #include "InputManager.h"
 
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -97,6 +98,30 @@ KeyEntry keyEntry(int code) {
   }
 }
 
+// The window event with its mouse position moved from the window's pixels
+// into the logical picture's, which an unscaled window leaves as they are.
+sf::Event inLogicalPixels(const sf::Event& event) {
+  sf::Event logical = event;
+  const Letterbox& letterbox = DisplayManager::getInstance().getLetterbox();
+  int* p_x = nullptr;
+  int* p_y = nullptr;
+  if (event.type == sf::Event::MouseMoved) {
+    p_x = &logical.mouseMove.x;
+    p_y = &logical.mouseMove.y;
+  } else if (event.type == sf::Event::MouseButtonPressed ||
+             event.type == sf::Event::MouseButtonReleased) {
+    p_x = &logical.mouseButton.x;
+    p_y = &logical.mouseButton.y;
+  } else {
+    return logical;
+  }
+  const Vector position =
+      letterbox.toLogical(Vector(static_cast<float>(*p_x), static_cast<float>(*p_y)));
+  *p_x = static_cast<int>(std::floor(position.getX()));
+  *p_y = static_cast<int>(std::floor(position.getY()));
+  return logical;
+}
+
 }  // namespace
 
 InputManager::InputManager() : button_name(), name_armed(1), p_session(nullptr) {
@@ -166,8 +191,12 @@ void InputManager::handleWindowEvent(const sf::Event& event) {
   takeWindowEvent(event, keyboard_event, mouse_event);
 }
 
-void InputManager::takeWindowEvent(const sf::Event& event, EventKeyboard& keyboard_event,
+void InputManager::takeWindowEvent(const sf::Event& window_event, EventKeyboard& keyboard_event,
                                    EventMouse& mouse_event) {
+  if (DisplayManager::getInstance().followWindowEvent(window_event)) {
+    return;
+  }
+  const sf::Event event = inLogicalPixels(window_event);
   if (p_session == nullptr) {
     dispatchWindowEvent(event, keyboard_event, mouse_event);
     return;

@@ -14,9 +14,9 @@ const char* const BUNNY_RUN_NAME = "Bunny Run";
 int runBunnyRun(int argc, const char* const* argv, GamePlay& game_play) {
   wd::ReplaySwitches switches;
   if (switches.read(argc, argv) != 0 || !switches.getOtherArguments().empty()) {
-    std::fprintf(stderr, "bunny-run: %s\nusage: bunny-run %s\n",
+    std::fprintf(stderr, "bunny-run: %s\nusage: bunny-run %s %s\n",
                  switches.getError().empty() ? "unknown argument" : switches.getError().c_str(),
-                 wd::ReplaySwitches::USAGE);
+                 wd::ReplaySwitches::USAGE, wd::ReplaySwitches::WINDOW_USAGE);
     return 2;
   }
   // A recording that cannot be played is refused before the window opens.
@@ -52,6 +52,11 @@ int runBunnyRun(int argc, const char* const* argv, GamePlay& game_play) {
       return 0;
     }
     game_manager.run(&game_play);
+    // Closing the window ends the program as quitting does.
+    if (wd::DisplayManager::getInstance().isCloseRequested()) {
+      game_manager.shutDown();
+      return 0;
+    }
     game_manager.setGameOver(false);
   }
 }

@@ -124,6 +124,9 @@ void GamePlay::handleJumpKey() {
   input.pollInput();
   const std::string button_string = input.getButtonName();
   game().incrementStepCount();
+  if (button_string == "F11") {
+    wd::DisplayManager::getInstance().toggleFullscreen();
+  }
   if (button_string == "SPACE" && p_player->isOnGround()) {
     p_player->setJumping(true);
     jump_start = game().getStepCount();

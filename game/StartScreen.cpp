@@ -39,6 +39,14 @@ StartScreen::Choice StartScreen::run() {
     showTitle();
     input.pollInput();
     const std::string button_string = input.getButtonName();
+    if (wd::DisplayManager::getInstance().isCloseRequested()) {
+      stopMusic("musicStart");
+      return QUIT;
+    }
+    if (button_string == "F11") {
+      wd::DisplayManager::getInstance().toggleFullscreen();
+      input.clearButtonName();
+    }
     if (button_string == "P") {
       world.shutDown();
       world.startUp();

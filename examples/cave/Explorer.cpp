@@ -40,6 +40,11 @@ int Explorer::handleKey(const wd::Event* p_e) {
     case wd::UPARROW: step = wd::Vector(0, -0.5f); break;
     case wd::DOWNARROW: step = wd::Vector(0, 0.5f); break;
     case wd::Q: wd::GameManager::getInstance().setGameOver(); return 1;
+    case wd::F11:
+      if (p_key->getKeyboardAction() == wd::KEY_PRESSED) {
+        wd::DisplayManager::getInstance().toggleFullscreen();
+      }
+      return 1;
     default: return 0;
   }
   setVelocity(p_key->getKeyboardAction() == wd::KEY_PRESSED ? step : wd::Vector(0, 0));

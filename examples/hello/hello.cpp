@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include <wendrel/DisplayManager.h>
 #include <wendrel/EventKeyboard.h>
 #include <wendrel/EventView.h>
 #include <wendrel/GameManager.h>
@@ -29,6 +30,11 @@ int Hero::handleEvent(const wd::Event* p_e) {
     case wd::UPARROW: step = wd::Vector(0, -0.5f); break;
     case wd::DOWNARROW: step = wd::Vector(0, 0.5f); break;
     case wd::Q: wd::GameManager::getInstance().setGameOver(); return 1;
+    case wd::F11:
+      if (pressed) {
+        wd::DisplayManager::getInstance().toggleFullscreen();
+      }
+      return 1;
     default: return 0;
   }
   setVelocity(pressed ? step : wd::Vector(0, 0));

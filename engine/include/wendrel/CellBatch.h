@@ -61,6 +61,12 @@ class CellBatch {
   // Draw calls made since the batch was made.
   std::int64_t getDrawCalls() const;
 
+  // Target pixels per pixel of the batch: glyphs are rasterised at the size
+  // the target's view shows them, fetched again from the font (prepare it
+  // for the new size).
+  void setScale(float new_scale);
+  float getScale() const;
+
  private:
   // A cell waiting for the next flush: its pen in window pixels, its code
   // point and its two colours.
@@ -78,6 +84,9 @@ class CellBatch {
     float right;
     float bottom;
   };
+
+  // The size every glyph is rasterised at.
+  unsigned int characterSize() const;
 
   // The code point a one-character text of ch holds, found once per byte.
   char32_t narrowCodePoint(char ch);
@@ -167,6 +176,9 @@ class CellBatch {
   bool target_drawn;
 
   std::int64_t draw_calls;
+
+  // Target pixels per pixel of the batch.
+  float scale;
 
   // How the flush being built lays out its quads: two triangles each, or,
   // with coloured backgrounds, four corners each.

@@ -7,10 +7,12 @@
 
 #include "CellBatch.h"
 #include "Color.h"
-#include "FrameFingerprint.h"
 #include "FontCoverage.h"
+#include "FrameFingerprint.h"
+#include "Letterbox.h"
 #include "Manager.h"
 #include "Vector.h"
+#include "WindowOptions.h"
 
 namespace wd {
 
@@ -24,7 +26,8 @@ enum Alignment : int {
   ALIGN_RIGHT = 2,
 };
 
-// Pixels per cell, horizontally and vertically.
+// Pixels per cell, horizontally and vertically, in the logical 1024 x 900
+// picture, whatever size the window shows it at.
 float cellWidth();
 float cellHeight();
 
@@ -69,13 +72,43 @@ class DisplayManager : public Manager {
   // Shows the finished frame and clears the next one; -1 without a window.
   int swapBuffers();
 
-  // The frame built so far, without showing or clearing it.
+  // The frame built so far, without showing or clearing it: the window's
+  // real pixels, bars included (getLetterbox() says where the grid is).
   sf::Image captureFrame();
 
   int getColumns() const;
   int getRows() const;
+  // The logical picture's size, 1024 x 900, in which every position a game
+  // gives or reads (cells to pixels, mouse positions, drawing through
+  // getWindow()) is measured, however large the window is.
   int getWidthPixels() const;
   int getHeightPixels() const;
+
+  // What the game asks of its window; only before the display starts. 0,
+  // or -1 once the window is open.
+  int setWindowOptions(const WindowOptions& new_options);
+  const WindowOptions& getWindowOptions() const;
+
+  // Where the logical picture shows in the window's real pixels.
+  const Letterbox& getLetterbox() const;
+
+  // Switches between full screen and a window, keeping everything else:
+  // the world, the frame, the loaded font and sprites. 0, or -1 without a
+  // window or when the new one cannot be made.
+  int setFullscreen(bool new_fullscreen);
+  bool isFullscreen() const;
+
+  // Switches from full screen to a window or back, as setFullscreen.
+  int toggleFullscreen();
+
+  // Follows an event about the window itself: a new size scales the grid
+  // to it (when the window may change size), a close request ends the game
+  // (when the options allow it) and is otherwise dropped. True for those
+  // events, which are no input; false for any other.
+  bool followWindowEvent(const sf::Event& event);
+
+  // Whether the player asked to close the window, ending the game.
+  bool isCloseRequested() const;
 
   // The window, or null, for a caller that draws into it. The cells drawn so
   // far are drawn first, and the later cells of the frame paint their black
@@ -115,6 +148,15 @@ class DisplayManager : public Manager {
   // Loads the font again, freeing the glyphs it has rendered, once the cell
   // batch can cache no more of them.
   void renewFullFont();
+  // The window's size and depth as the options ask, full screen or not:
+  // the engine's own 1024 x 900 when they ask for nothing.
+  sf::VideoMode windowMode() const;
+
+  // The settings every new window gets: cursor, pacing, a black first frame.
+  void setUpWindow();
+
+  // Scales the logical picture to the window's present size.
+  void fitToWindow();
 
   sf::Font font;
   FontCoverage font_coverage;
@@ -132,6 +174,11 @@ class DisplayManager : public Manager {
 
   FrameFingerprint frame_fingerprint;
   bool rasterising;
+
+  WindowOptions window_options;
+  Letterbox letterbox;
+  bool fullscreen;
+  bool close_requested;
 };
 
 }  // namespace wd
