@@ -1,6 +1,7 @@
 // The cave: the arrows walk, a click throws a spark, Q quits.
 //
 //   cave [--swarm N] [--terminal] [--record FILE | --replay FILE [--fast]]
+//        [--resizable] [--fullscreen] [--size WxH] [--closable]
 //
 // --terminal (or WD_TERMINAL=1) plays in the terminal instead of a window.
 // --swarm fills the world with N moving motes (as many as fit under the
@@ -42,8 +43,8 @@ int main(int argc, char** argv) {
   wd::ReplaySwitches switches;
   const int swarm = switches.read(argc, argv) == 0 ? swarmSize(switches.getOtherArguments()) : -1;
   if (swarm < 0) {
-    std::fprintf(stderr, "usage: cave [--swarm N] %s   (N from 1 to %d)\n",
-                 wd::ReplaySwitches::USAGE, wd::MAX_OBJECTS);
+    std::fprintf(stderr, "usage: cave [--swarm N] %s %s   (N from 1 to %d)\n",
+                 wd::ReplaySwitches::USAGE, wd::ReplaySwitches::WINDOW_USAGE, wd::MAX_OBJECTS);
     return 2;
   }
   if (switches.apply("Cave") != 0) {

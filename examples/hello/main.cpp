@@ -1,6 +1,7 @@
 // Starts the engine, builds Hello's world and plays until Q.
 //
 //   hello [--terminal] [--record FILE | --replay FILE [--fast]]
+//         [--resizable] [--fullscreen] [--size WxH] [--closable]
 #include <cstdio>
 
 #include <wendrel/DisplayManager.h>
@@ -12,7 +13,8 @@
 int main(int argc, char** argv) {
   wd::ReplaySwitches switches;
   if (switches.read(argc, argv) != 0 || !switches.getOtherArguments().empty()) {
-    std::fprintf(stderr, "usage: hello %s\n", wd::ReplaySwitches::USAGE);
+    std::fprintf(stderr, "usage: hello %s %s\n", wd::ReplaySwitches::USAGE,
+                 wd::ReplaySwitches::WINDOW_USAGE);
     return 2;
   }
   if (switches.apply("Hello") != 0) {
