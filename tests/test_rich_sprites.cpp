@@ -39,20 +39,28 @@ const std::string SRM = "SRM::loadSprite(): ";
 std::string sourceDir() { return std::getenv("WD_SOURCE_DIR"); }
 std::string fixture(const std::string& name) { return std::string(std::getenv("WD_BINARY_DIR")) + "/xp-fixtures/" + name; }
 
-std::string logOf(const Lines& messages) {
+std::string joined(const Lines& lines, const std::string& before, const std::string& after) {
   std::string text;
-  for (const std::string& message : messages) {
-    text += " Message: " + message;
+  for (const std::string& line : lines) {
+    text += before + line + after;
   }
   return text;
 }
+std::string logOf(const Lines& messages) { return joined(messages, " Message: ", ""); }
+std::string textOf(const Lines& lines) { return joined(lines, "", "\n"); }
 
-std::string textOf(const Lines& lines) {
-  std::string text;
-  for (const std::string& line : lines) {
-    text += line + "\n";
+Lines linesOf(const std::string& text) {
+  Lines lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    lines.push_back(line);
   }
-  return text;
+  return lines;
+}
+
+// The log of loading a file that opens: its first two lines, then the messages.
+std::string openedLog(const std::string& path, const Lines& messages) {
+  return logOf({SRM + "Loading sprite '" + path + "'.", SRM + "Opened file '" + path + "'."}) + logOf(messages);
 }
 
 std::u32string codePointsOf(const wd::Frame& frame) {
@@ -61,8 +69,7 @@ std::u32string codePointsOf(const wd::Frame& frame) {
 
 std::u32string decoded(const std::string& utf8) {
   std::u32string text;
-  wd::Utf8Decoder decoder(utf8);
-  while (!decoder.atEnd()) {
+  for (wd::Utf8Decoder decoder(utf8); !decoder.atEnd();) {
     text += decoder.next().code_point;
   }
   return text;
@@ -70,21 +77,10 @@ std::u32string decoded(const std::string& utf8) {
 
 // The complete example of the format's documentation: the block after the marker line.
 std::string documentedExample() {
-  std::istringstream doc(wd_test::readFile(sourceDir() + "/docs/sprite-format.md"));
-  std::string line, text;
-  bool marked = false, inside = false;
-  while (std::getline(doc, line)) {
-    if (line == "<!-- a complete file of cells, loaded by tests/test_rich_sprites.cpp -->") {
-      marked = true;
-    } else if (marked && !inside && line == "```text") {
-      inside = true;
-    } else if (inside && line == "```") {
-      return text;
-    } else if (inside) {
-      text += line + "\n";
-    }
-  }
-  return text;
+  const std::string doc = wd_test::readFile(sourceDir() + "/docs/sprite-format.md");
+  const std::size_t marker = doc.find("<!-- a complete file of cells, loaded by tests/test_rich_sprites.cpp -->");
+  const std::size_t start = doc.find("\n```text\n", marker) + 9;
+  return marker == std::string::npos ? "" : doc.substr(start, doc.find("\n```\n", start) + 1 - start);
 }
 
 class RichSpriteTest : public ::testing::Test {
@@ -100,11 +96,10 @@ class RichSpriteTest : public ::testing::Test {
 
 // The documented file: glyphs beyond ASCII, a sprite colour #rrggbb, a palette and the two maps.
 TEST_F(RichSpriteTest, DocumentedFileLoadsCellsAndColours) {
-  const std::string text = documentedExample();
-  ASSERT_EQ(load(text), 0) << readLog();
-  EXPECT_EQ(readLog(), logOf({SRM + "Loading sprite 'sprites/rich-spr.txt'.", SRM + "Opened file 'sprites/rich-spr.txt'.",
-                              "\t      Frames: 2", "\t       Width: 5", "\t      Height: 3", "\t    Slowdown: 8",
-                              "\t       Color: #ffcc00", SRM + "Sprite 'L' loaded."}));
+  ASSERT_EQ(load(documentedExample()), 0) << readLog();
+  EXPECT_EQ(readLog(), openedLog("sprites/rich-spr.txt", {"\t      Frames: 2", "\t       Width: 5", "\t      Height: 3",
+                                                          "\t    Slowdown: 8", "\t       Color: #ffcc00",
+                                                          SRM + "Sprite 'L' loaded."}));
   const wd::Sprite& sprite = *registry.getSprite("L");
   EXPECT_TRUE(sprite.hasRgbColor());
   EXPECT_EQ(sprite.getRgbColor(), sf::Color(0xff, 0xcc, 0x00));
@@ -114,13 +109,11 @@ TEST_F(RichSpriteTest, DocumentedFileLoadsCellsAndColours) {
   EXPECT_EQ(codePointsOf(frame), U"╔═══╗║ ♥ ║╚═══╝");
   EXPECT_EQ(frame.getString(), "╔═══╗║ ♥ ║╚═══╝");
   ASSERT_TRUE(frame.hasCellColors());
-  const sf::Color white(255, 255, 255), red(0xe0, 0x20, 0x40), blue(0x20, 0x30, 0x60), black(0, 0, 0);
-  EXPECT_EQ(frame.getForeground()[7], red);
-  EXPECT_EQ(frame.getForeground()[6], white);
-  EXPECT_EQ(frame.getBackground()[0], blue);
-  EXPECT_EQ(frame.getBackground()[6], black);
+  const sf::Color red(0xe0, 0x20, 0x40);
+  EXPECT_EQ((std::vector<sf::Color>{frame.getForeground()[7], frame.getForeground()[6], frame.getBackground()[0],
+                                    frame.getBackground()[6], sprite.getFrame(1).getBackground()[7]}),
+            (std::vector<sf::Color>{red, sf::Color::White, sf::Color(0x20, 0x30, 0x60), sf::Color::Black, red}));
   EXPECT_EQ(codePointsOf(sprite.getFrame(1))[7], U'☼');
-  EXPECT_EQ(sprite.getFrame(1).getBackground()[7], red);
 }
 
 // Written out and read back, a sprite is the same cell for cell; writing it again gives the same text.
@@ -136,22 +129,21 @@ TEST_F(RichSpriteTest, WrittenSpritesReadBackTheSame) {
   for (const std::string& source : sources) {
     ASSERT_EQ(load(source), 0) << source << readLog();
     const wd::Sprite& first = *registry.getSprite("L");
-    std::string written;
+    std::string written, rewritten;
     ASSERT_EQ(wd::RichSpriteWriter::write(first, &written), 0);
     ASSERT_EQ(load(written, "sprites/again-spr.txt", "M"), 0) << written << readLog();
     const wd::Sprite& second = *registry.getSprite("M");
-    EXPECT_EQ(second.getRgbColor(), first.getRgbColor());
-    EXPECT_EQ(second.hasRgbColor(), first.hasRgbColor());
-    EXPECT_EQ(second.getColor(), first.getColor());
-    EXPECT_EQ((std::vector<int>{second.getFrameCount(), second.getWidth(), second.getHeight(), second.getSlowdown()}),
-              (std::vector<int>{first.getFrameCount(), first.getWidth(), first.getHeight(), first.getSlowdown()}));
+    const auto settings = [](const wd::Sprite& s) {
+      return std::make_tuple(s.getRgbColor(), s.hasRgbColor(), s.getColor(), s.getFrameCount(), s.getWidth(),
+                             s.getHeight(), s.getSlowdown());
+    };
+    EXPECT_EQ(settings(second), settings(first));
     for (int i = 0; i < first.getFrameCount(); i++) {
       const wd::Frame before = first.getFrame(i), after = second.getFrame(i);
       EXPECT_EQ(codePointsOf(after), before.hasCodePoints() ? codePointsOf(before) : decoded(before.getString()));
       EXPECT_EQ(after.getForeground(), before.getForeground());
       EXPECT_EQ(after.getBackground(), before.getBackground());
     }
-    std::string rewritten;
     ASSERT_EQ(wd::RichSpriteWriter::write(second, &rewritten), 0);
     EXPECT_EQ(rewritten, written);
     registry.unloadSprite("L");
@@ -170,16 +162,13 @@ Lines edit(int line, int remove, const Lines& insert, Lines lines = CELLS) {
   return lines;
 }
 
-const std::string FILE_NAME = "sprites/rich-spr.txt";
-const std::string OPENED = logOf({SRM + "Loading sprite '" + FILE_NAME + "'.", SRM + "Opened file '" + FILE_NAME + "'."});
-const std::string SETTINGS = logOf({"\t      Frames: 1", "\t       Width: 3", "\t      Height: 2", "\t    Slowdown: 2"});
-const std::string HEADER = OPENED + SETTINGS + logOf({"\t       Color: #102030"});
-const std::string NO_FRAME = SRM + "Error! No frame data to add.";
-
 // Every failure names its file line; a file that does not opt in reads its rows as bytes, as ever.
 TEST_F(RichSpriteTest, EachFailureNamesItsLine) {
+  const std::string opened = openedLog("sprites/rich-spr.txt", {});
+  const Lines settings = {"\t      Frames: 1", "\t       Width: 3", "\t      Height: 2", "\t    Slowdown: 2"};
+  const std::string header = opened + logOf(settings) + logOf({"\t       Color: #102030"});
   ASSERT_EQ(load(textOf(CELLS)), 0) << readLog();
-  EXPECT_EQ(readLog(), HEADER + logOf({SRM + "Sprite 'L' loaded."}));
+  EXPECT_EQ(readLog(), header + logOf({SRM + "Sprite 'L' loaded."}));
   const wd::Frame frame = registry.getSprite("L")->getFrame(0);
   EXPECT_EQ(codePointsOf(frame), U"─█─░▒▓");
   const sf::Color a(255, 0, 0), b(0, 255, 0);
@@ -187,42 +176,39 @@ TEST_F(RichSpriteTest, EachFailureNamesItsLine) {
   EXPECT_EQ(frame.getBackground(), (std::vector<sf::Color>{b, b, b, a, a, a}));
   registry.unloadSprite("L");
 
-  const std::string unused = SRM + "Warning! Unused HEADER lines:";
+  const std::string no_frame = SRM + "Error! No frame data to add.", unused = SRM + "Warning! Unused HEADER lines:";
+  const Lines bad_colour = {"  Valid colors are: black, red, green, yellow,", "                    blue, magenta, cyan and white."};
+  const std::string plain = logOf({"\t'palette a #ff0000'", "\t'palette b #00ff00'"}) + logOf(settings);
   const std::vector<std::tuple<Lines, std::string, Lines>> cases = {
       // An overlong '/', a surrogate, a sequence cut off at the end of the row.
-      {edit(12, 1, {"\xC0\xAF█─"}), HEADER,
-       {"\tError! Line 12: Malformed UTF-8 at byte 1 (character 1).", "\tLine 12: '\xC0\xAF█─'", NO_FRAME}},
-      {edit(13, 1, {"░\xED\xA0\x80▓"}), HEADER,
-       {"\tError! Line 13: Malformed UTF-8 at byte 4 (character 2).", "\tLine 13: '░\xED\xA0\x80▓'", NO_FRAME}},
-      {edit(12, 1, {"─█\xE2\x94"}), HEADER,
-       {"\tError! Line 12: Malformed UTF-8 at byte 7 (character 3).", "\tLine 12: '─█\xE2\x94'", NO_FRAME}},
+      {edit(12, 1, {"\xC0\xAF█─"}), header,
+       {"\tError! Line 12: Malformed UTF-8 at byte 1 (character 1).", "\tLine 12: '\xC0\xAF█─'", no_frame}},
+      {edit(13, 1, {"░\xED\xA0\x80▓"}), header,
+       {"\tError! Line 13: Malformed UTF-8 at byte 4 (character 2).", "\tLine 13: '░\xED\xA0\x80▓'", no_frame}},
+      {edit(12, 1, {"─█\xE2\x94"}), header,
+       {"\tError! Line 12: Malformed UTF-8 at byte 7 (character 3).", "\tLine 12: '─█\xE2\x94'", no_frame}},
       // Widths count code points, not bytes.
-      {edit(13, 1, {"░▒▓▓"}), HEADER,
-       {"\tError! Line 13: Line length is 4 (frame width is 3).", "\tLine 13: '░▒▓▓'", NO_FRAME}},
-      {edit(15, 1, {"ba"}), HEADER,
-       {"\tError! Line 15: Colour map row length is 2 (frame width is 3).", "\tLine 15: 'ba'", NO_FRAME}},
-      {edit(17, 1, {}), HEADER, {"\tError! Line 17: Colour map has only 1 of 2 rows.", "\tLine 17: 'end'", NO_FRAME}},
-      {edit(18, 0, {"aaa"}), HEADER, {"\tError! Line 18: Expected 'end'.", "\tLine 18: 'aaa'", NO_FRAME}},
-      {edit(16, 3, {}), HEADER, {"\tError! Line 16: No more frame data before 'end'.", NO_FRAME}},
-      {edit(14, 1, {"abz"}), HEADER,
-       {"\tError! Line 14: Unknown palette letter 'z' (column 3).", "\tLine 14: 'abz'", NO_FRAME}},
-      {edit(8, 1, {"palette a red"}), OPENED,
+      {edit(13, 1, {"░▒▓▓"}), header,
+       {"\tError! Line 13: Line length is 4 (frame width is 3).", "\tLine 13: '░▒▓▓'", no_frame}},
+      {edit(15, 1, {"ba"}), header,
+       {"\tError! Line 15: Colour map row length is 2 (frame width is 3).", "\tLine 15: 'ba'", no_frame}},
+      {edit(17, 1, {}), header, {"\tError! Line 17: Colour map has only 1 of 2 rows.", "\tLine 17: 'end'", no_frame}},
+      {edit(18, 0, {"aaa"}), header, {"\tError! Line 18: Expected 'end'.", "\tLine 18: 'aaa'", no_frame}},
+      {edit(16, 3, {}), header, {"\tError! Line 16: No more frame data before 'end'.", no_frame}},
+      {edit(14, 1, {"abz"}), header,
+       {"\tError! Line 14: Unknown palette letter 'z' (column 3).", "\tLine 14: 'abz'", no_frame}},
+      {edit(8, 1, {"palette a red"}), opened,
        {"\tError! Line 8: A palette line reads 'palette <letter> #rrggbb'.", "\tLine 8: 'palette a red'"}},
-      {edit(9, 1, {"palette a #00ff00"}), OPENED,
+      {edit(9, 1, {"palette a #00ff00"}), opened,
        {"\tError! Line 9: Palette letter 'a' is given twice.", "\tLine 9: 'palette a #00ff00'"}},
-      {edit(6, 1, {"color #10203"}), OPENED + SETTINGS + logOf({"\t       Color: #10203"}),
-       {SRM + "Error! Unrecognized color '#10203'.", "  Valid colors are: black, red, green, yellow,",
-        "                    blue, magenta, cyan and white."}},
+      {edit(6, 1, {"color #10203"}), opened + logOf(settings) + logOf({"\t       Color: #10203"}),
+       {SRM + "Error! Unrecognized color '#10203'.", bad_colour[0], bad_colour[1]}},
       // Without the exact opt-in line the file is a plain one: its extra lines are unused, its rows bytes.
-      {edit(2, 1, {"format  rich"}), OPENED + logOf({unused, "\t'format  rich'", "\t'palette a #ff0000'",
-                                                     "\t'palette b #00ff00'"}) + SETTINGS +
-                                        logOf({"\t       Color: #102030"}),
-       {SRM + "Error! Unrecognized color '#102030'.", "  Valid colors are: black, red, green, yellow,",
-        "                    blue, magenta, cyan and white."}},
+      {edit(2, 1, {"format  rich"}), opened + logOf({unused, "\t'format  rich'"}) + plain + logOf({"\t       Color: #102030"}),
+       {SRM + "Error! Unrecognized color '#102030'.", bad_colour[0], bad_colour[1]}},
       {edit(2, 1, {"format rich "}, edit(6, 1, {"color blue"})),
-       OPENED + logOf({unused, "\t'format rich '", "\t'palette a #ff0000'", "\t'palette b #00ff00'"}) + SETTINGS +
-           logOf({"\t       Color: blue"}),
-       {"\tError! Line 12: Line length is 9 (frame width is 3).", "\tLine 12: '─█─'", NO_FRAME}},
+       opened + logOf({unused, "\t'format rich '"}) + plain + logOf({"\t       Color: blue"}),
+       {"\tError! Line 12: Line length is 9 (frame width is 3).", "\tLine 12: '─█─'", no_frame}},
   };
   for (const auto& [file, before, messages] : cases) {
     const std::string text = textOf(file);
@@ -235,71 +221,45 @@ TEST_F(RichSpriteTest, EachFailureNamesItsLine) {
 // The body of a plain file: the frames' rows joined, each frame's "end" dropped.
 Lines plainFrames(const Lines& file, int height) {
   Lines frames;
-  std::size_t at = std::find(file.begin(), file.end(), "<BODY>") - file.begin() + 1;
-  while (file[at] != "</BODY>") {
-    std::string frame;
-    for (int row = 0; row < height; row++) {
-      frame += file[at++];
-    }
-    frames.push_back(frame);
-    at++;  // end
+  for (auto at = std::find(file.begin(), file.end(), "<BODY>") + 1; *at != "</BODY>"; at += height + 1) {
+    frames.push_back(joined(Lines(at, at + height), "", ""));
   }
   return frames;
 }
 
-Lines linesOf(const std::string& text) {
-  Lines lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    lines.push_back(line);
-  }
-  return lines;
-}
-
 std::string valueOf(const Lines& file, const std::string& key) {
-  for (const std::string& line : file) {
-    if (line.compare(0, key.size() + 1, key + " ") == 0) {
-      return line.substr(key.size() + 1);
-    }
-  }
-  return "";
+  const auto found = std::find_if(file.begin(), file.end(), [&](const std::string& line) { return line.rfind(key + " ", 0) == 0; });
+  return found == file.end() ? "" : found->substr(key.size() + 1);
 }
 
 // Every shipped sprite that does not opt in: byte frames, one named colour, the log of a plain file.
 TEST_F(RichSpriteTest, ShippedPlainSpritesReadAsBefore) {
-  const std::string source = sourceDir();
-  std::vector<std::string> files;
-  for (const std::string folder : {"/assets/sprites", "/examples/hello/sprites", "/examples/cave/sprites"}) {
-    for (const auto& entry : std::filesystem::directory_iterator(source + folder)) {
-      files.push_back(entry.path().string());
-    }
-  }
   int plain = 0;
-  for (const std::string& path : files) {
-    const Lines file = linesOf(wd_test::readFile(path));
-    if (std::find(file.begin(), file.end(), "format rich") != file.end()) {
-      continue;
+  for (const std::string folder : {"/assets/sprites", "/examples/hello/sprites", "/examples/cave/sprites"}) {
+    for (const auto& entry : std::filesystem::directory_iterator(sourceDir() + folder)) {
+      const std::string path = entry.path().string();
+      const Lines file = linesOf(wd_test::readFile(path));
+      if (std::find(file.begin(), file.end(), "format rich") != file.end()) {
+        continue;
+      }
+      plain++;
+      restartLog();
+      ASSERT_EQ(registry.loadSprite(path, "L"), 0) << path;
+      EXPECT_EQ(readLog(), openedLog(path, {"\t      Frames: " + valueOf(file, "frames"), "\t       Width: " + valueOf(file, "width"),
+                                            "\t      Height: " + valueOf(file, "height"),
+                                            "\t    Slowdown: " + valueOf(file, "slowdown"),
+                                            "\t       Color: " + valueOf(file, "color"), SRM + "Sprite 'L' loaded."}));
+      const wd::Sprite& sprite = *registry.getSprite("L");
+      EXPECT_FALSE(sprite.hasRgbColor()) << path;
+      EXPECT_STREQ(wd::colorName(sprite.getColor()), valueOf(file, "color").c_str()) << path;
+      const Lines frames = plainFrames(file, sprite.getHeight());
+      ASSERT_EQ(sprite.getFrameCount(), static_cast<int>(frames.size())) << path;
+      for (int i = 0; i < sprite.getFrameCount(); i++) {
+        EXPECT_EQ(sprite.getFrame(i).getString(), frames[i]) << path;
+        EXPECT_FALSE(sprite.getFrame(i).hasCodePoints() || sprite.getFrame(i).hasCellColors()) << path;
+      }
+      registry.unloadSprite("L");
     }
-    plain++;
-    restartLog();
-    ASSERT_EQ(registry.loadSprite(path, "L"), 0) << path;
-    EXPECT_EQ(readLog(), logOf({SRM + "Loading sprite '" + path + "'.", SRM + "Opened file '" + path + "'.",
-                                "\t      Frames: " + valueOf(file, "frames"), "\t       Width: " + valueOf(file, "width"),
-                                "\t      Height: " + valueOf(file, "height"),
-                                "\t    Slowdown: " + valueOf(file, "slowdown"), "\t       Color: " + valueOf(file, "color"),
-                                SRM + "Sprite 'L' loaded."}));
-    const wd::Sprite& sprite = *registry.getSprite("L");
-    EXPECT_FALSE(sprite.hasRgbColor()) << path;
-    EXPECT_STREQ(wd::colorName(sprite.getColor()), valueOf(file, "color").c_str()) << path;
-    const Lines frames = plainFrames(file, sprite.getHeight());
-    ASSERT_EQ(sprite.getFrameCount(), static_cast<int>(frames.size())) << path;
-    for (int i = 0; i < sprite.getFrameCount(); i++) {
-      const wd::Frame frame = sprite.getFrame(i);
-      EXPECT_EQ(frame.getString(), frames[i]) << path;
-      EXPECT_FALSE(frame.hasCodePoints() || frame.hasCellColors()) << path;
-    }
-    registry.unloadSprite("L");
   }
   EXPECT_GE(plain, 8);
 }
@@ -309,24 +269,18 @@ TEST(Cp437Test, EveryCodeHasItsCharacter) {
   iconv_t to_unicode = iconv_open("UTF-32LE", "CP437");
   ASSERT_NE(to_unicode, reinterpret_cast<iconv_t>(-1));
   for (int code = 128; code < 256; code++) {
-    char in = static_cast<char>(code);
+    char in = static_cast<char>(code), *p_in = &in;
     char32_t out = 0;
-    char* p_in = &in;
     char* p_out = reinterpret_cast<char*>(&out);
     std::size_t in_left = 1, out_left = sizeof(out);
     ASSERT_NE(iconv(to_unicode, &p_in, &in_left, &p_out, &out_left), static_cast<std::size_t>(-1)) << code;
     EXPECT_EQ(wd::Cp437::toUnicode(code), out) << code;
   }
   iconv_close(to_unicode);
-  const std::u32string symbols = U"☺☻♥♦♣♠•◘○◙♂♀♪♫☼►◄↕‼¶§▬↨↑↓→←∟↔▲▼";
-  for (int code = 1; code < 32; code++) {
-    EXPECT_EQ(wd::Cp437::toUnicode(code), symbols[code - 1]) << code;
+  const std::u32string low = U" ☺☻♥♦♣♠•◘○◙♂♀♪♫☼►◄↕‼¶§▬↨↑↓→←∟↔▲▼";
+  for (int code = 0; code < 128; code++) {
+    EXPECT_EQ(wd::Cp437::toUnicode(code), code < 32 ? low[code] : code < 127 ? static_cast<char32_t>(code) : U'⌂') << code;
   }
-  for (int code = 32; code < 127; code++) {
-    EXPECT_EQ(wd::Cp437::toUnicode(code), static_cast<char32_t>(code));
-  }
-  EXPECT_EQ(wd::Cp437::toUnicode(127), U'⌂');
-  EXPECT_EQ(wd::Cp437::toUnicode(0), U' ');
   EXPECT_EQ(wd::Cp437::toUnicode(256), U'\uFFFD');
 }
 
@@ -340,13 +294,11 @@ TEST(CellPaletteTest, ColoursAndLetters) {
   }
   EXPECT_EQ(color, sf::Color(0xa0, 0xb1, 0xc2));
   wd::CellPalette palette;
-  EXPECT_TRUE(palette.isEmpty());
   EXPECT_EQ(palette.addColor('!', sf::Color::Red), 0);
   EXPECT_EQ(palette.addColor('~', sf::Color::Blue), 0);
-  EXPECT_EQ(palette.addColor('!', sf::Color::Green), -1);
-  EXPECT_EQ(palette.addColor(' ', sf::Color::Green), -1);
-  EXPECT_EQ(palette.addColor('\x7f', sf::Color::Green), -1);
-  EXPECT_FALSE(palette.isEmpty());
+  for (const char refused : {'!', ' ', '\x7f'}) {
+    EXPECT_EQ(palette.addColor(refused, sf::Color::Green), -1) << refused;
+  }
   EXPECT_TRUE(palette.findColor('~', &color));
   EXPECT_EQ(color, sf::Color::Blue);
   EXPECT_FALSE(palette.findColor('a', &color));
@@ -361,15 +313,12 @@ struct ShownCell {
 };
 
 std::vector<ShownCell> shownCells(const std::string& name) {
-  std::ifstream in(fixture(name + ".cells"));
   std::vector<ShownCell> cells;
-  std::string line;
-  while (std::getline(in, line)) {
+  for (const std::string& line : linesOf(wd_test::readFile(fixture(name + ".cells")))) {
     std::istringstream fields(line);
     int code = 0, fr = 0, fg = 0, fb = 0, br = 0, bg = 0, bb = 0;
-    const bool empty = line == "empty";
     fields >> code >> fr >> fg >> fb >> br >> bg >> bb;
-    cells.push_back(ShownCell{empty, code, sf::Color(fr, fg, fb), sf::Color(br, bg, bb)});
+    cells.push_back(ShownCell{line == "empty", code, sf::Color(fr, fg, fb), sf::Color(br, bg, bb)});
   }
   return cells;
 }
@@ -383,9 +332,8 @@ TEST_F(RichSpriteTest, IndependentXpFilesLoadComposited) {
     const std::string path = fixture(name + ".xp");
     restartLog();
     ASSERT_EQ(registry.loadSprite(path, name), 0) << readLog();
-    EXPECT_EQ(readLog(), logOf({SRM + "Loading sprite '" + path + "'.", SRM + "Opened file '" + path + "'.",
-                                "\t      Layers: " + std::to_string(layers), "\t       Width: " + std::to_string(width),
-                                "\t      Height: " + std::to_string(height), SRM + "Sprite '" + name + "' loaded."}));
+    EXPECT_EQ(readLog(), openedLog(path, {"\t      Layers: " + std::to_string(layers), "\t       Width: " + std::to_string(width),
+                                          "\t      Height: " + std::to_string(height), SRM + "Sprite '" + name + "' loaded."}));
     const wd::Sprite& sprite = *registry.getSprite(name);
     ASSERT_EQ(sprite.getFrameCount(), 1);
     EXPECT_EQ(sprite.getWidth() * 100 + sprite.getHeight(), width * 100 + height);
@@ -458,20 +406,15 @@ Bytes unpack(const std::string& path) {
 
 void pack(const std::string& path, const Bytes& bytes) {
   gzFile file = gzopen(path.c_str(), "wb");
-  if (!bytes.empty()) {
-    gzwrite(file, bytes.data(), static_cast<unsigned>(bytes.size()));
-  }
+  gzwrite(file, bytes.data(), static_cast<unsigned>(bytes.size()));
   gzclose(file);
 }
 
-void putInt32(Bytes* p_bytes, std::size_t at, std::int32_t value) {
-  for (int i = 0; i < 4; i++) {
-    (*p_bytes)[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
-  }
-}
-
+// The bytes with a little-endian 32-bit value written at the given place.
 Bytes withInt32(Bytes bytes, std::size_t at, std::int32_t value) {
-  putInt32(&bytes, at, value);
+  for (int i = 0; i < 4; i++) {
+    bytes[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
+  }
   return bytes;
 }
 
@@ -479,9 +422,7 @@ Bytes withInt32(Bytes bytes, std::size_t at, std::int32_t value) {
 TEST_F(RichSpriteTest, BrokenXpFilesFailCleanly) {
   const Bytes layers = unpack(fixture("layers.xp"));
   ASSERT_EQ(layers.size(), 8 + 3 * (8 + 10 * 7 * 4u));
-  const std::string packed = wd_test::readFile(fixture("layers.xp"));
   const std::size_t layer_1 = 8 + 8 + 10 * 7 * 4;
-  Bytes short_by_one(layers.begin(), layers.end() - 1);
   Bytes one_more = layers;
   one_more.push_back(0);
   const std::vector<std::pair<Bytes, std::string>> unpacked = {
@@ -493,30 +434,30 @@ TEST_F(RichSpriteTest, BrokenXpFilesFailCleanly) {
       {withInt32(layers, layer_1, 6), "layer 1 is 6 x 4 cells, layer 0 is 7 x 4"},
       {withInt32(layers, 4, 4), "truncated: layer 3 has no size"},
       {Bytes(layers.begin(), layers.begin() + 5), "truncated: 5 bytes, the header takes 8"},
-      {short_by_one, "truncated: layer 2 needs 280 bytes of cells, 279 left"},
+      {Bytes(layers.begin(), layers.end() - 1), "truncated: layer 2 needs 280 bytes of cells, 279 left"},
       {one_more, "1 bytes after the last layer"},
+      {Bytes(wd::XpImage::MAX_UNPACKED_BYTES + 1, 0), "more than 16777216 bytes unpacked"},
   };
-  std::vector<std::pair<std::string, std::string>> files;
-  for (std::size_t i = 0; i < unpacked.size(); i++) {
-    const std::string path = "sprites/broken" + std::to_string(i) + ".xp";
-    pack(path, unpacked[i].first);
-    files.push_back({path, unpacked[i].second});
-  }
-  wd_test::writeFile("sprites/text.xp", textOf(CELLS));
-  files.push_back({"sprites/text.xp", "not a gzip stream"});
-  wd_test::writeFile("sprites/cut.xp", packed.substr(0, packed.size() / 2));
-  files.push_back({"sprites/cut.xp", "broken gzip stream (unexpected end of file)"});
-  std::string flipped = packed;
+  std::string packed = wd_test::readFile(fixture("layers.xp")), flipped = packed;
   flipped[flipped.size() - 6] ^= 0x5a;  // in the checksum
-  wd_test::writeFile("sprites/flipped.xp", flipped);
-  files.push_back({"sprites/flipped.xp", "broken gzip stream (incorrect data check)"});
-  pack("sprites/huge.xp", Bytes(wd::XpImage::MAX_UNPACKED_BYTES + 1, 0));
-  files.push_back({"sprites/huge.xp", "more than 16777216 bytes unpacked"});
+  const std::vector<std::pair<std::string, std::string>> streams = {
+      {textOf(CELLS), "not a gzip stream"},
+      {packed.substr(0, packed.size() / 2), "broken gzip stream (unexpected end of file)"},
+      {flipped, "broken gzip stream (incorrect data check)"},
+  };
+  std::vector<std::pair<std::string, std::string>> files;  // the path and why it fails
+  for (const auto& [bytes, why] : unpacked) {
+    files.push_back({"sprites/broken" + std::to_string(files.size()) + ".xp", why});
+    pack(files.back().first, bytes);
+  }
+  for (const auto& [stream, why] : streams) {
+    files.push_back({"sprites/broken" + std::to_string(files.size()) + ".xp", why});
+    wd_test::writeFile(files.back().first, stream);
+  }
   for (const auto& [path, why] : files) {
     restartLog();
     EXPECT_EQ(registry.loadSprite(path, "L"), -1) << path;
-    EXPECT_EQ(readLog(), logOf({SRM + "Loading sprite '" + path + "'.", SRM + "Opened file '" + path + "'.",
-                                SRM + "Error! REXPaint file '" + path + "': " + why + ".", SRM + "Sprite 'L' not loaded."}));
+    EXPECT_EQ(readLog(), openedLog(path, {SRM + "Error! REXPaint file '" + path + "': " + why + ".", SRM + "Sprite 'L' not loaded."}));
     EXPECT_EQ(registry.getSprite("L"), nullptr);
   }
   restartLog();
@@ -525,6 +466,7 @@ TEST_F(RichSpriteTest, BrokenXpFilesFailCleanly) {
                               SRM + "Sprite 'L' not loaded."}));
 }
 
+// Colours must fit the cells; setColor takes over from a 24-bit sprite colour.
 TEST(FrameCellsTest, ColoursFitTheCellsAndSetColorTakesOverTheRgbColour) {
   wd::Frame frame(2, 1, std::vector<char32_t>{U'█', U'x'});
   EXPECT_EQ(frame.getString(), "█x");
@@ -532,13 +474,9 @@ TEST(FrameCellsTest, ColoursFitTheCellsAndSetColorTakesOverTheRgbColour) {
   EXPECT_FALSE(frame.hasCellColors());
   EXPECT_EQ(frame.setCellColors({sf::Color::Red, sf::Color::Blue}, {sf::Color::Green, sf::Color::Black}), 0);
   EXPECT_TRUE(frame.hasCellColors());
-  wd::Frame plain(2, 1, "ab");
-  EXPECT_FALSE(plain.hasCodePoints());
-  EXPECT_EQ(plain.setCellColors({sf::Color::Red, sf::Color::Blue}, {sf::Color::Green}), -1);
+  EXPECT_EQ(wd::Frame(2, 1, "ab").setCellColors({sf::Color::Red, sf::Color::Blue}, {sf::Color::Green}), -1);
   wd::Sprite sprite(1);
-  EXPECT_EQ(sprite.getRgbColor(), sf::Color::White);
   sprite.setRgbColor(sf::Color(1, 2, 3));
-  EXPECT_EQ(sprite.getRgbColor(), sf::Color(1, 2, 3));
   EXPECT_EQ(sprite.getColor(), wd::WHITE);
   sprite.setColor(wd::RED);
   EXPECT_FALSE(sprite.hasRgbColor());
@@ -580,34 +518,32 @@ TEST(FrameDrawTest, CellsDrawAsGlyphsInTheirColours) {
   }
   wd::Frame colored(4, 2, glyphs);
   ASSERT_EQ(colored.setCellColors(foreground, background), 0);
-  const wd::Frame uncolored(4, 2, glyphs);
   wd::Sprite sprite(1);
-  sprite.addFrame(uncolored);
-  // 4 x 2 centred on (20, 10): columns 18 to 21, rows 9 and 10.
-  const auto drawGlyphs = [&](bool own, sf::Color color) {
+  sprite.addFrame(wd::Frame(4, 2, glyphs));
+  // The same glyphs drawn one by one, 4 x 2 centred on (20, 10): columns 18 to 21, rows 9 and 10.
+  const auto drawnByHand = [&](const sf::Color* p_color) {
     for (int i = 0; i < 8; i++) {
       const wd::Vector cell(18.0f + i % 4, 9.0f + i / 4);
-      if (own) {
+      if (p_color == nullptr) {
         display().drawGlyph(cell, glyphs[i], foreground[i], background[i]);
       } else {
-        display().drawGlyph(cell, glyphs[i], color);
+        display().drawGlyph(cell, glyphs[i], *p_color);
       }
     }
+    return takePicture();
   };
   EXPECT_EQ(colored.draw(wd::Vector(20, 10), wd::RED), 0);
   const Bytes own = takePicture();
-  drawGlyphs(true, sf::Color());
-  EXPECT_EQ(own, takePicture());
+  EXPECT_EQ(own, drawnByHand(nullptr));
   EXPECT_GT(litPixels(own), 100);
   EXPECT_EQ(sprite.draw(0, wd::Vector(20, 10)), 0);
   const Bytes in_sprite_color = takePicture();
-  drawGlyphs(false, sf::Color::White);
-  EXPECT_EQ(in_sprite_color, takePicture());
-  sprite.setRgbColor(sf::Color(250, 128, 3));
+  EXPECT_EQ(in_sprite_color, drawnByHand(&sf::Color::White));
+  const sf::Color orange(250, 128, 3);
+  sprite.setRgbColor(orange);
   sprite.draw(0, wd::Vector(20, 10));
   const Bytes in_rgb = takePicture();
-  drawGlyphs(false, sf::Color(250, 128, 3));
-  EXPECT_EQ(in_rgb, takePicture());
+  EXPECT_EQ(in_rgb, drawnByHand(&orange));
   EXPECT_NE(in_rgb, in_sprite_color);
   EXPECT_EQ(wd::Frame(4, 2, std::vector<char32_t>{}).draw(wd::Vector(20, 10), sf::Color::Red), -1);
   display().shutDown();
