@@ -94,6 +94,7 @@ void CellBatch::prepareFont() {
   // A text object measures 'x' and the space before its first glyph; loading
   // them first too gives the font's texture the same layout, so the smoothing
   // of every glyph samples exactly the same texels.
+  flush_memo.forget();
   glyph_cache.clear(characterSize());
   font.getGlyph(U'x', characterSize(), true);
   font.getGlyph(U' ', characterSize(), true);
