@@ -54,8 +54,10 @@ CellBatch::CellBatch(const sf::Font& cell_font, int cell_columns, int cell_rows,
       draw_calls(0),
       scale(1.0f),
       primitive(sf::Triangles),
+      backgrounds_on_grid(false),
       glyph_cache(cell_font),
-      background_grid(cell_columns, cell_rows) {
+      background_grid(cell_columns, cell_rows),
+      flush_memo(window_width_pixels, window_height_pixels) {
   narrow_code_points.fill(NOT_WIDENED);
 }
 
@@ -80,6 +82,7 @@ void CellBatch::startFrame() {
 
 void CellBatch::reset() {
   startFrame();
+  flush_memo.forget();
   glyph_cache.clear(0);
   narrow_code_points.fill(NOT_WIDENED);
   // Frees the grid's texture while a context can still be made.
@@ -92,6 +95,7 @@ void CellBatch::prepareFont() {
   // A text object measures 'x' and the space before its first glyph; loading
   // them first too gives the font's texture the same layout, so the smoothing
   // of every glyph samples exactly the same texels.
+  flush_memo.forget();
   glyph_cache.clear(characterSize());
   font.getGlyph(U'x', characterSize(), true);
   font.getGlyph(U' ', characterSize(), true);
@@ -108,6 +112,7 @@ void CellBatch::setScale(float new_scale) {
 }
 
 float CellBatch::getScale() const { return scale; }
+const FlushMemo& CellBatch::getFlushMemo() const { return flush_memo; }
 
 char32_t CellBatch::narrowCodePoint(char ch) {
   char32_t& code_point = narrow_code_points[static_cast<unsigned char>(ch)];
@@ -382,6 +387,17 @@ void CellBatch::flush(sf::RenderTarget& target) {
   if (pending.empty()) {
     return;
   }
+  // A first flush of a frame that asks for what the last one asked for
+  // draws the triangles built then.
+  if (!flush_memo.repeats(pending.data(), pending.size() * sizeof(PendingCell), !target_drawn,
+                          target)) {
+    buildLayers();
+  }
+  pending.clear();
+  drawLayers(target);
+}
+
+void CellBatch::buildLayers() {
   vertices.clear();
   background_vertices.clear();
   // Glyphs reach beyond their cells, so a later cell's background must
@@ -399,17 +415,18 @@ void CellBatch::flush(sf::RenderTarget& target) {
   primitive = colored ? sf::Quads : sf::Triangles;
   if (target_drawn && !colored) {
     appendCellsInDrawingOrder();
-    pending.clear();
-    drawGlyphLayer(target);
+    backgrounds_on_grid = false;
     return;
   }
   // Cells that all stand on the grid have their backgrounds drawn as one
   // picture of a texel per cell; the others, a quad per cell.
   const bool paint_backgrounds = target_drawn || colored;
-  const bool on_grid = paint_backgrounds && paintBackgroundGrid();
-  appendCellsInTwoLayers(paint_backgrounds && !on_grid);
-  pending.clear();
-  if (on_grid) {
+  backgrounds_on_grid = paint_backgrounds && paintBackgroundGrid();
+  appendCellsInTwoLayers(paint_backgrounds && !backgrounds_on_grid);
+}
+
+void CellBatch::drawLayers(sf::RenderTarget& target) {
+  if (backgrounds_on_grid) {
     const Edges corner = backgroundEdges(sf::Vector2f(0, 0));
     background_grid.draw(target, sf::Vector2f(corner.left, corner.top),
                          sf::Vector2f(cellWidth(), cellHeight()));

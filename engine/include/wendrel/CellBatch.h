@@ -8,6 +8,7 @@
 #include <SFML/Graphics.hpp>
 
 #include "BackgroundGrid.h"
+#include "FlushMemo.h"
 #include "GlyphCache.h"
 
 namespace wd {
@@ -66,6 +67,8 @@ class CellBatch {
   // for the new size).
   void setScale(float new_scale);
   float getScale() const;
+  // What spares the flushes that repeat the last one their building.
+  const FlushMemo& getFlushMemo() const;
 
  private:
   // A cell waiting for the next flush: its pen in window pixels, its code
@@ -132,6 +135,13 @@ class CellBatch {
   // order; false as soon as a cell is off the grid.
   bool paintBackgroundGrid();
 
+  // Builds the triangles of the pending cells, and the background grid when
+  // their backgrounds are drawn as one.
+  void buildLayers();
+
+  // Draws what buildLayers() built into target.
+  void drawLayers(sf::RenderTarget& target);
+
   // Whether a pending cell has a background other than black.
   bool hasColoredBackground() const;
 
@@ -184,6 +194,9 @@ class CellBatch {
   // with coloured backgrounds, four corners each.
   sf::PrimitiveType primitive;
 
+  // Whether the flush being built draws its backgrounds from the grid.
+  bool backgrounds_on_grid;
+
   // Triangles of the flush being built: the glyphs, and the backgrounds
   // drawn beneath them.
   std::vector<sf::Vertex> vertices;
@@ -201,6 +214,7 @@ class CellBatch {
 
   GlyphCache glyph_cache;
   BackgroundGrid background_grid;
+  FlushMemo flush_memo;
 
   // The code point of each byte for add(pen, color, ch); NOT_WIDENED until
   // first used, as the locale that widens it may be set after start.
