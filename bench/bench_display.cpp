@@ -158,11 +158,15 @@ void BM_EngineRichGridTenthChanged(benchmark::State& state) {
   }
   wd::DisplayManager& display = wd::DisplayManager::getInstance();
   ChangingGrid grid(display.getColumns() * display.getRows());
+  const wd::FrameCache& cache = display.getCellBatch().getFrameCache();
+  const std::int64_t repaints = cache.getRepaints();
   for (auto _ : state) {
     drawRichCells(grid.next(), display.getColumns());
     display.swapBuffers();
   }
   state.SetItemsProcessed(state.iterations() * display.getColumns() * display.getRows());
+  state.counters["repainted"] = static_cast<double>(cache.getRepaints() - repaints) /
+                                static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_EngineRichGridTenthChanged)->Unit(benchmark::kMillisecond)->MinTime(1.0)->MeasureProcessCPUTime()->UseRealTime();
 

@@ -33,13 +33,18 @@ void BackgroundGrid::clear(bool target_cleared) {
   }
 }
 
-bool BackgroundGrid::paint(sf::Vector2f pen, sf::Vector2f cell_size, sf::Color color) {
+int BackgroundGrid::cellAt(sf::Vector2f pen, sf::Vector2f cell_size, int columns, int rows) {
   const int column = exactLine(pen.x, cell_size.x, columns);
   const int row = exactLine(pen.y, cell_size.y, rows);
-  if (column < 0 || row < 0) {
+  return column < 0 || row < 0 ? -1 : row * columns + column;
+}
+
+bool BackgroundGrid::paint(sf::Vector2f pen, sf::Vector2f cell_size, sf::Color color) {
+  const int cell = cellAt(pen, cell_size, columns, rows);
+  if (cell < 0) {
     return false;
   }
-  sf::Uint8* p_pixel = &pixels[static_cast<std::size_t>(row * columns + column) * BYTES_PER_PIXEL];
+  sf::Uint8* p_pixel = &pixels[static_cast<std::size_t>(cell) * BYTES_PER_PIXEL];
   p_pixel[0] = color.r;
   p_pixel[1] = color.g;
   p_pixel[2] = color.b;

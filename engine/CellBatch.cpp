@@ -1,6 +1,7 @@
 #include "CellBatch.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 #include "DisplayManager.h"
@@ -57,7 +58,8 @@ CellBatch::CellBatch(const sf::Font& cell_font, int cell_columns, int cell_rows,
       backgrounds_on_grid(false),
       glyph_cache(cell_font),
       background_grid(cell_columns, cell_rows),
-      flush_memo(window_width_pixels, window_height_pixels) {
+      flush_memo(window_width_pixels, window_height_pixels),
+      frame_cache(window_width_pixels, window_height_pixels) {
   narrow_code_points.fill(NOT_WIDENED);
 }
 
@@ -83,6 +85,7 @@ void CellBatch::startFrame() {
 void CellBatch::reset() {
   startFrame();
   flush_memo.forget();
+  frame_cache.release();
   glyph_cache.clear(0);
   narrow_code_points.fill(NOT_WIDENED);
   // Frees the grid's texture while a context can still be made.
@@ -96,6 +99,7 @@ void CellBatch::prepareFont() {
   // them first too gives the font's texture the same layout, so the smoothing
   // of every glyph samples exactly the same texels.
   flush_memo.forget();
+  frame_cache.forget();
   glyph_cache.clear(characterSize());
   font.getGlyph(U'x', characterSize(), true);
   font.getGlyph(U' ', characterSize(), true);
@@ -108,11 +112,14 @@ void CellBatch::setScale(float new_scale) {
     return;
   }
   scale = new_scale;
+  frame_cache.forget();
   glyph_cache.clear(characterSize());
 }
 
 float CellBatch::getScale() const { return scale; }
 const FlushMemo& CellBatch::getFlushMemo() const { return flush_memo; }
+
+const FrameCache& CellBatch::getFrameCache() const { return frame_cache; }
 
 char32_t CellBatch::narrowCodePoint(char ch) {
   char32_t& code_point = narrow_code_points[static_cast<unsigned char>(ch)];
@@ -234,24 +241,31 @@ void CellBatch::appendPiece(std::vector<sf::Vertex>& out, const Edges& piece, co
   appendQuad(out, piece, piece_texture, color);
 }
 
-void CellBatch::appendCellsInDrawingOrder() {
-  for (const PendingCell& cell : pending) {
-    appendQuad(vertices, backgroundEdges(cell.pen), whiteTexel(), cell.background);
-    Edges quad;
-    Edges texture;
-    if (glyphEdges(cell, quad, texture)) {
-      appendQuad(vertices, quad, texture, cell.foreground);
-    }
+void CellBatch::appendCell(const PendingCell& cell) {
+  appendQuad(vertices, backgroundEdges(cell.pen), whiteTexel(), cell.background);
+  Edges quad;
+  Edges texture;
+  if (glyphEdges(cell, quad, texture)) {
+    appendQuad(vertices, quad, texture, cell.foreground);
   }
 }
 
-void CellBatch::appendCellsInTwoLayers(bool paint_backgrounds) {
+void CellBatch::appendCellsInDrawingOrder() {
+  for (const PendingCell& cell : pending) {
+    appendCell(cell);
+  }
+}
+
+void CellBatch::appendCellsInTwoLayers(bool paint_backgrounds, const std::vector<bool>* p_chosen) {
   backgrounds.clear();
   for (const PendingCell& cell : pending) {
     backgrounds.push_back(backgroundEdges(cell.pen));
   }
-  bucketBackgrounds();
+  fileInBuckets(backgrounds);
   for (std::size_t i = 0; i < pending.size(); i++) {
+    if (p_chosen != nullptr && !(*p_chosen)[i]) {
+      continue;
+    }
     const int index = static_cast<int>(i);
     const PendingCell& cell = pending[i];
     // On the black target that only this batch has drawn into, a black
@@ -303,37 +317,69 @@ void CellBatch::forEachBucket(const Edges& rect, Visit visit) const {
   if (!touchesWindow(rect)) {
     return;
   }
-  // Any monotonic mapping of positions to buckets puts two overlapping
-  // rectangles into at least one common bucket, so rounding does not matter.
-  const auto column_of = [this](float x) {
+  // Any monotonic mapping of positions to tiles puts two overlapping
+  // rectangles into at least one common tile, so rounding does not matter.
+  // Tile column c starts where the background of grid column c does, a
+  // tenth of a cell to the left; tile row r + 1 where that of grid row r
+  // does, a fifth of a cell down.
+  const float width = cellWidth();
+  const float height = cellHeight();
+  const auto column_of = [this, width](float x) {
     const float clamped = std::min(std::max(x, 0.0f), static_cast<float>(width_pixels));
-    return std::min(static_cast<int>(clamped / cellWidth()), columns - 1);
+    return std::min(static_cast<int>((clamped + width / 10) / width), columns);
   };
-  const auto row_of = [this](float y) {
+  const auto row_of = [this, height](float y) {
     const float clamped = std::min(std::max(y, 0.0f), static_cast<float>(height_pixels));
-    return std::min(static_cast<int>(clamped / cellHeight()), rows - 1);
+    return std::min(static_cast<int>((clamped + height - height / 5) / height), rows);
   };
   const int last_column = column_of(rect.right);
   const int last_row = row_of(rect.bottom);
   for (int row = row_of(rect.top); row <= last_row; row++) {
     for (int column = column_of(rect.left); column <= last_column; column++) {
-      visit(static_cast<std::size_t>(row * columns + column));
+      visit(static_cast<std::size_t>(row * (columns + 1) + column));
     }
   }
 }
 
-void CellBatch::bucketBackgrounds() {
+std::size_t CellBatch::tileCount() const {
+  return static_cast<std::size_t>((columns + 1) * (rows + 1));
+}
+
+CellBatch::Edges CellBatch::tileEdges(std::size_t tile) const {
+  const int column = static_cast<int>(tile) % (columns + 1);
+  const int row = static_cast<int>(tile) / (columns + 1) - 1;
+  // The pen as a cell standing there has it, so that the edges are its
+  // background's to the bit.
+  return backgroundEdges(sf::Vector2f(static_cast<float>(column) * cellWidth(),
+                                      static_cast<float>(row) * cellHeight()));
+}
+
+bool CellBatch::findTileOwners(std::vector<int>& owners) const {
+  owners.assign(tileCount(), -1);
+  const sf::Vector2f cell_size(cellWidth(), cellHeight());
+  for (std::size_t i = 0; i < pending.size(); i++) {
+    const int cell = BackgroundGrid::cellAt(pending[i].pen, cell_size, columns, rows);
+    if (cell < 0) {
+      return false;
+    }
+    const int tile = (cell / columns + 1) * (columns + 1) + cell % columns;
+    owners[static_cast<std::size_t>(tile)] = static_cast<int>(i);
+  }
+  return true;
+}
+
+void CellBatch::fileInBuckets(const std::vector<Edges>& rects) {
   // Counted first, then filed, so that every bucket is a slice of one vector
-  // listing its cells in drawing order.
-  bucket_start.assign(static_cast<std::size_t>(columns * rows) + 1, 0);
-  for (const Edges& background : backgrounds) {
-    forEachBucket(background, [this](std::size_t bucket) { bucket_start[bucket + 1]++; });
+  // listing its rectangles in order.
+  bucket_start.assign(tileCount() + 1, 0);
+  for (const Edges& rect : rects) {
+    forEachBucket(rect, [this](std::size_t bucket) { bucket_start[bucket + 1]++; });
   }
   std::partial_sum(bucket_start.begin(), bucket_start.end(), bucket_start.begin());
   bucket_fill.assign(bucket_start.begin(), bucket_start.end() - 1);
   bucket_cells.resize(static_cast<std::size_t>(bucket_start.back()));
-  for (std::size_t j = 0; j < backgrounds.size(); j++) {
-    forEachBucket(backgrounds[j], [this, j](std::size_t bucket) {
+  for (std::size_t j = 0; j < rects.size(); j++) {
+    forEachBucket(rects[j], [this, j](std::size_t bucket) {
       bucket_cells[static_cast<std::size_t>(bucket_fill[bucket]++)] = static_cast<int>(j);
     });
   }
@@ -387,17 +433,184 @@ void CellBatch::flush(sf::RenderTarget& target) {
   if (pending.empty()) {
     return;
   }
-  // A first flush of a frame that asks for what the last one asked for
-  // draws the triangles built then.
-  if (!flush_memo.repeats(pending.data(), pending.size() * sizeof(PendingCell), !target_drawn,
-                          target)) {
-    buildLayers();
+  // The frame cache serves frames whose cells all stand on the grid: there
+  // each tile shows the last cell on it and what reaches into it, and
+  // repainting a tile gives the picture drawing every cell gives.
+  if (!target_drawn && frame_cache.serves(target) && findTileOwners(tile_owners)) {
+    drawThroughCache(target);
+  } else {
+    // A first flush of a frame that asks for what the last one asked for
+    // draws the triangles built then.
+    if (!flush_memo.repeats(pending.data(), pending.size() * sizeof(PendingCell), !target_drawn,
+                            target)) {
+      buildLayers();
+    }
+    drawLayers(target);
   }
   pending.clear();
-  drawLayers(target);
 }
 
-void CellBatch::buildLayers() {
+void CellBatch::drawThroughCache(sf::RenderTarget& target) {
+  reaches.clear();
+  quads.clear();
+  for (const PendingCell& cell : pending) {
+    Edges quad = backgroundEdges(cell.pen);
+    reaches.push_back(reachOf(cell, quad));
+    quads.push_back(quad);
+  }
+  if (!repaintChangedCells()) {
+    drawWholePicture();
+  }
+  frame_cache.present(target);
+  countDrawCall();
+  cached_cells.assign(pending.begin(), pending.end());
+  cached_reaches.swap(reaches);
+  cached_tile_owners.swap(tile_owners);
+}
+
+void CellBatch::drawWholePicture() {
+  sf::RenderTarget& canvas = frame_cache.startPicture();
+  if (!flush_memo.repeats(pending.data(), pending.size() * sizeof(PendingCell), true, canvas)) {
+    buildLayers();
+  }
+  drawLayers(canvas);
+}
+
+bool CellBatch::repaintChangedCells() {
+  // Coloured backgrounds lay glyphs out as quads, black ones as triangles,
+  // and the two round a few smoothed pixels apart: a picture drawn one way
+  // is not repainted the other.
+  const bool colored = hasColoredBackground();
+  const bool same_layout = colored == cached_colored;
+  cached_colored = colored;
+  if (!frame_cache.holdsPicture() || cached_cells.size() != pending.size() || !same_layout) {
+    return false;
+  }
+  tile_marked.assign(tileCount(), 0);
+  marked_tiles.clear();
+  for (std::size_t i = 0; i < pending.size(); i++) {
+    if (std::memcmp(&pending[i], &cached_cells[i], sizeof(PendingCell)) != 0) {
+      // Where the cell showed, and where it shows now.
+      const int index = static_cast<int>(i);
+      markShownTiles(cached_reaches[i], index, cached_tile_owners);
+      markShownTiles(reaches[i], index, tile_owners);
+    }
+  }
+  markRecutTiles();
+  // Past a third of the tiles, drawing the whole picture costs less.
+  if (marked_tiles.size() * 3 > tileCount()) {
+    return false;
+  }
+  if (marked_tiles.empty()) {
+    return true;
+  }
+  // The triangles built here are not the ones the memo remembers.
+  flush_memo.forget();
+  // Marking a tile paints it as the whole picture's backgrounds do: in the
+  // colour of the last cell on it, black where there is none.
+  primitive = sf::Triangles;
+  area_vertices.clear();
+  for (const std::size_t tile : marked_tiles) {
+    const int owner = tile_owners[tile];
+    appendQuad(area_vertices, tileEdges(tile), whiteTexel(),
+               owner < 0 ? CELL_BACKGROUND_COLOR : pending[static_cast<std::size_t>(owner)].background);
+  }
+  // The cells that show in a marked tile, those no later cell's background
+  // covers there, are built as drawing the whole picture builds them, and
+  // drawn the same way: the stencil keeps what they paint elsewhere out.
+  chosen_cells.assign(pending.size(), false);
+  for (std::size_t i = 0; i < pending.size(); i++) {
+    chosen_cells[i] = showsInMarkedTile(reaches[i], static_cast<int>(i));
+  }
+  buildLayers(&chosen_cells);
+  backgrounds_on_grid = false;
+  drawLayers(frame_cache.startRepaint(area_vertices));
+  frame_cache.finishRepaint();
+  countDrawCall();
+  return true;
+}
+
+void CellBatch::markRecutTiles() {
+  // A glyph is drawn as the pieces that later backgrounds leave of it, and
+  // how it is cut into triangles rounds a few of its smoothed pixels: where
+  // a cell's background came or went, the glyphs it cut are drawn again.
+  bool any_moved = false;
+  for (std::size_t j = 0; j < pending.size() && !any_moved; j++) {
+    any_moved = !samePen(pending[j], cached_cells[j]);
+  }
+  if (!any_moved) {
+    return;
+  }
+  fileInBuckets(quads);
+  for (std::size_t j = 0; j < pending.size(); j++) {
+    if (!samePen(pending[j], cached_cells[j])) {
+      markTilesOfGlyphsUnder(backgroundEdges(cached_cells[j].pen), static_cast<int>(j));
+      markTilesOfGlyphsUnder(backgroundEdges(pending[j].pen), static_cast<int>(j));
+    }
+  }
+}
+
+bool CellBatch::samePen(const PendingCell& a, const PendingCell& b) {
+  return std::memcmp(&a.pen, &b.pen, sizeof(a.pen)) == 0;
+}
+
+void CellBatch::markTilesOfGlyphsUnder(const Edges& background, int index) {
+  forEachBucket(background, [this, &background, index](std::size_t bucket) {
+    for (int k = bucket_start[bucket]; k < bucket_start[bucket + 1]; k++) {
+      const int earlier = bucket_cells[static_cast<std::size_t>(k)];
+      const Edges& quad = quads[static_cast<std::size_t>(earlier)];
+      if (earlier < index && quad.left < background.right && background.left < quad.right &&
+          quad.top < background.bottom && background.top < quad.bottom) {
+        const std::size_t i = static_cast<std::size_t>(earlier);
+        markShownTiles(reaches[i], earlier, tile_owners);
+        markShownTiles(cached_reaches[i], earlier, cached_tile_owners);
+      }
+    }
+  });
+}
+
+bool CellBatch::showsInMarkedTile(const Edges& reach, int index) const {
+  bool shows = false;
+  forEachBucket(reach, [this, index, &shows](std::size_t tile) {
+    shows = shows || (tile_marked[tile] != 0 && tile_owners[tile] <= index);
+  });
+  return shows;
+}
+
+void CellBatch::markShownTiles(const Edges& reach, int index, const std::vector<int>& owners) {
+  forEachBucket(reach, [this, index, &owners](std::size_t tile) {
+    if (owners[tile] <= index && tile_marked[tile] == 0) {
+      tile_marked[tile] = 1;
+      marked_tiles.push_back(tile);
+    }
+  });
+}
+
+CellBatch::Edges CellBatch::inkOf(const Edges& quad, const Edges& texture) {
+  // Smoothing at a pixel centre samples the two texels on either side of
+  // it: it reaches past the transparent texel at the quad's edge only more
+  // than half a texel inside. A hair less keeps rounding on the safe side.
+  const float SAFETY = 0.001f;
+  const float inset_x = 0.5f * (quad.right - quad.left) / (texture.right - texture.left) - SAFETY;
+  const float inset_y = 0.5f * (quad.bottom - quad.top) / (texture.bottom - texture.top) - SAFETY;
+  return Edges{quad.left + inset_x, quad.top + inset_y, quad.right - inset_x, quad.bottom - inset_y};
+}
+
+CellBatch::Edges CellBatch::reachOf(const PendingCell& cell, Edges& whole) {
+  Edges reach = whole;
+  Edges quad;
+  Edges texture;
+  if (glyphEdges(cell, quad, texture)) {
+    const Edges ink = inkOf(quad, texture);
+    reach = Edges{std::min(reach.left, ink.left), std::min(reach.top, ink.top),
+                  std::max(reach.right, ink.right), std::max(reach.bottom, ink.bottom)};
+    whole = Edges{std::min(whole.left, quad.left), std::min(whole.top, quad.top),
+                  std::max(whole.right, quad.right), std::max(whole.bottom, quad.bottom)};
+  }
+  return reach;
+}
+
+void CellBatch::buildLayers(const std::vector<bool>* p_chosen) {
   vertices.clear();
   background_vertices.clear();
   // Glyphs reach beyond their cells, so a later cell's background must
@@ -422,7 +635,7 @@ void CellBatch::buildLayers() {
   // picture of a texel per cell; the others, a quad per cell.
   const bool paint_backgrounds = target_drawn || colored;
   backgrounds_on_grid = paint_backgrounds && paintBackgroundGrid();
-  appendCellsInTwoLayers(paint_backgrounds && !backgrounds_on_grid);
+  appendCellsInTwoLayers(paint_backgrounds && !backgrounds_on_grid, p_chosen);
 }
 
 void CellBatch::drawLayers(sf::RenderTarget& target) {

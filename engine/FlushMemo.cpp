@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "utility.h"
+
 namespace wd {
 
 FlushMemo::FlushMemo(int target_width_pixels, int target_height_pixels)
@@ -14,7 +16,7 @@ FlushMemo::FlushMemo(int target_width_pixels, int target_height_pixels)
 
 bool FlushMemo::repeats(const void* cells, std::size_t bytes, bool eligible,
                         const sf::RenderTarget& target) {
-  if (!enabled || !eligible || !isPlainTarget(target)) {
+  if (!enabled || !eligible || !showsOneToOne(target, width_pixels, height_pixels)) {
     forget();
     return false;
   }
@@ -34,17 +36,5 @@ void FlushMemo::forget() { remembered = false; }
 bool FlushMemo::isEnabled() const { return enabled; }
 
 std::int64_t FlushMemo::getRepeats() const { return repeat_count; }
-
-bool FlushMemo::isPlainTarget(const sf::RenderTarget& target) const {
-  const sf::Vector2u size = target.getSize();
-  if (size.x != static_cast<unsigned int>(width_pixels) ||
-      size.y != static_cast<unsigned int>(height_pixels)) {
-    return false;
-  }
-  const sf::View& view = target.getView();
-  const sf::View& plain = target.getDefaultView();
-  return view.getCenter() == plain.getCenter() && view.getSize() == plain.getSize() &&
-         view.getRotation() == plain.getRotation() && view.getViewport() == plain.getViewport();
-}
 
 }  // namespace wd

@@ -56,4 +56,15 @@ std::string toString(int i) {
   return ss.str();
 }
 
+bool showsOneToOne(const sf::RenderTarget& target, int width, int height) {
+  const sf::Vector2u size = target.getSize();
+  if (size.x != static_cast<unsigned int>(width) || size.y != static_cast<unsigned int>(height)) {
+    return false;
+  }
+  const sf::View& view = target.getView();
+  const sf::View& plain = target.getDefaultView();
+  return view.getCenter() == plain.getCenter() && view.getSize() == plain.getSize() &&
+         view.getRotation() == plain.getRotation() && view.getViewport() == plain.getViewport();
+}
+
 }  // namespace wd

@@ -1,6 +1,8 @@
-// A flush that asks for what the last one asked for draws the triangles built
-// then: the picture stays the same to the pixel, on the grid and off it, over
-// other drawing, through other views and with the switch that turns it off.
+// The frame cache: a frame that repeats the last is copied from it, one that
+// changes a few cells repaints the tiles they showed in; either way the
+// picture is the one drawing every cell anew gives, to the pixel: on the grid
+// and off it, overlapping, over other drawing, and where the GL lacks
+// framebuffer objects, which a child process run with Mesa's overrides proves.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,6 +10,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "CellBatch.h"
@@ -23,7 +26,7 @@ namespace {
 
 wd::DisplayManager& display() { return wd::DisplayManager::getInstance(); }
 
-std::int64_t repeats() { return display().getCellBatch().getFlushMemo().getRepeats(); }
+const wd::FrameCache& cache() { return display().getCellBatch().getFrameCache(); }
 
 struct Glyph {
   float x, y;
@@ -122,56 +125,175 @@ class FastCellsTest : public ::testing::Test {
   void TearDown() override { display().shutDown(); }
 };
 
-// The first frame of a scene is built; the same scene again is served from
-// what was built, to the pixel, with the same draw calls.
-TEST_F(FastCellsTest, RepeatedFramesKeepThePictureToThePixel) {
-  ASSERT_TRUE(display().getCellBatch().getFlushMemo().isEnabled());
+// A batch drawing into a picture of its own, with the frame cache, or with
+// WD_EXACT_CELLS set, without it and without the memo: every cell drawn anew.
+class BatchOnTexture {
+ public:
+  BatchOnTexture(const sf::Font& font, bool exact)
+      : batch(switchedFor(font, exact), 100, 50, 1024, 900) {
+    unsetenv("WD_EXACT_CELLS");
+    target.create(1024, 900);
+    batch.prepareFont();
+  }
+
+  // The picture of one frame of scene.
+  sf::Image frame(const Scene& scene) {
+    target.clear(wd::CELL_BACKGROUND_COLOR);
+    batch.startFrame();
+    for (const Glyph& g : scene) {
+      const sf::Vector2f pen(g.x * wd::cellWidth(), g.y * wd::cellHeight());
+      if (g.code_point == 0) {
+        batch.add(pen, wd::rgbOf(static_cast<wd::Color>(g.color)), g.ch);
+      } else {
+        batch.add(pen, g.code_point, g.fg, g.bg);
+      }
+    }
+    batch.flush(target);
+    target.display();
+    return target.getTexture().copyToImage();
+  }
+
+  sf::RenderTexture target;
+  wd::CellBatch batch;
+
+ private:
+  // font, the switch set for the batch about to be made when exact.
+  static const sf::Font& switchedFor(const sf::Font& font, bool exact) {
+    if (exact) {
+      setenv("WD_EXACT_CELLS", "1", 1);
+    }
+    return font;
+  }
+};
+
+// Scenes of the pictures compared here and in the child process.
+std::vector<std::pair<std::string, Scene>> namedScenes() {
   std::mt19937 random(20261209);
-  const struct { const char* what; Scene scene; } cases[] = {
-      {"the ASCII grid", asciiGrid()},
-      {"rich cells on the grid", richScene(random, 6000, true)},
-      {"rich cells at fractional positions, overlapping", richScene(random, 2500, false)},
-      {"plain characters overlapping", Scene{{3.5f, 2.25f, 0, {}, {}, 'W', 2}, {4.0f, 2.5f, 0, {}, {}, 'M', 4},
-                                             {4.0f, 2.5f, 0, {}, {}, '#', 6}, {3.75f, 2.0f, 0, {}, {}, '@', 1}}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+  return {{"the ASCII grid", asciiGrid()},
+          {"rich cells on the grid", richScene(random, 6000, true)},
+          {"rich cells at fractional positions, overlapping", richScene(random, 2500, false)},
+          {"plain characters overlapping",
+           Scene{{3.5f, 2.25f, 0, {}, {}, 'W', 2}, {4.0f, 2.5f, 0, {}, {}, 'M', 4},
+                 {4.0f, 2.5f, 0, {}, {}, '#', 6}, {3.75f, 2.0f, 0, {}, {}, '@', 1}}}};
+}
+
+// The first frame of a scene on the grid is drawn whole, the same scene
+// again is copied from the cache without drawing a cell; a scene off the
+// grid is drawn as always, the memo sparing the building of a repeat. Every
+// picture is the one a batch without either gives.
+TEST_F(FastCellsTest, RepeatedFramesAreCopiedOrServedFromTheMemo) {
+  sf::Font font;
+  ASSERT_TRUE(font.loadFromFile("wd-font.ttf"));
+  BatchOnTexture exact(font, true);
+  for (const auto& named : namedScenes()) {
+    SCOPED_TRACE(named.first);
+    const bool on_grid = named.first.find("on the grid") != std::string::npos ||
+                         named.first == "the ASCII grid";
     display().swapBuffers();  // a frame of nothing in between
-    const std::int64_t served = repeats();
+    const std::int64_t whole = cache().getWholePictures();
+    const std::int64_t copies = cache().getCopies();
+    const std::int64_t served = display().getCellBatch().getFlushMemo().getRepeats();
+    const sf::Image drawn = frameOf(named.second);
+    // Off the grid a window and a texture round a few smoothed pixels apart.
+    if (on_grid) {
+      expectIdentical(drawn, exact.frame(named.second));
+    }
     const std::int64_t calls = display().getCellBatch().getDrawCalls();
-    const sf::Image built = frameOf(c.scene);
-    const std::int64_t built_calls = display().getCellBatch().getDrawCalls() - calls;
-    EXPECT_EQ(repeats(), served);
-    const sf::Image reused = frameOf(c.scene);
-    EXPECT_EQ(repeats(), served + 1);
-    EXPECT_EQ(display().getCellBatch().getDrawCalls() - calls, 2 * built_calls);
-    expectIdentical(reused, built);
+    expectIdentical(frameOf(named.second), drawn);
+    EXPECT_EQ(cache().getWholePictures(), whole + (on_grid ? 1 : 0));
+    EXPECT_EQ(cache().getCopies(), copies + (on_grid ? 2 : 0));
+    EXPECT_EQ(display().getCellBatch().getFlushMemo().getRepeats(), served + (on_grid ? 0 : 1));
+    if (on_grid) {
+      EXPECT_EQ(display().getCellBatch().getDrawCalls(), calls + 1);  // the copy alone
+    }
+  }
+  EXPECT_EQ(cache().getRepaints(), 0);
+}
+
+// scene's cells moved to fill the grid row by row.
+Scene fullGrid(Scene scene) {
+  for (std::size_t i = 0; i < scene.size(); i++) {
+    scene[i].x = static_cast<float>(i % 100);
+    scene[i].y = static_cast<float>(i / 100 % 50);
+  }
+  return scene;
+}
+
+// The next frame of a scene on the grid in which about a tenth of the cells
+// change: new code points of every kind, colours, cells moved onto others.
+Scene changed(const Scene& scene, std::mt19937& random) {
+  Scene next = scene;
+  std::uniform_int_distribution<std::size_t> cell(0, scene.size() - 1);
+  std::uniform_int_distribution<int> what(0, 19);
+  const Scene fresh = richScene(random, static_cast<int>(scene.size() / 10) + 1, true);
+  for (std::size_t n = 0; n < scene.size() / 10; n++) {
+    Glyph& g = next[cell(random)];
+    switch (what(random)) {
+      case 0:  // onto another cell, or to where one was; rarer than the rest
+        g.x = fresh[n].x;
+        g.y = fresh[n].y;
+        break;
+      case 1:
+      case 2:
+      case 3:
+      case 4:  // a space, a missing glyph, a block, a line
+        g.code_point = n % 4 == 0 ? U' ' : n % 4 == 1 ? 0xFFFD : n % 4 == 2 ? 0x2588 : 0x2502;
+        break;
+      default:  // another glyph in other colours
+        g.code_point = fresh[n].code_point;
+        g.fg = fresh[n].fg;
+        g.bg = fresh[n].bg;
+        g.ch = fresh[n].ch;
+        g.color = fresh[n].color;
+        break;
+    }
+  }
+  return next;
+}
+
+// Frame after frame of a changing scene on the grid, the cached picture,
+// repainted, is the one a batch drawing every cell anew gives. A frame with
+// a cell off the grid, or with a cell fewer, is drawn as always.
+TEST_F(FastCellsTest, ChangingFramesRepaintToThePixel) {
+  sf::Font font;
+  ASSERT_TRUE(font.loadFromFile("wd-font.ttf"));
+  BatchOnTexture cached(font, false);
+  BatchOnTexture exact(font, true);
+  const wd::FrameCache& frame_cache = cached.batch.getFrameCache();
+  std::mt19937 random(5);
+  const struct { const char* what; Scene scene; } starts[] = {
+      {"rich cells", fullGrid(richScene(random, 5000, true))}, {"the ASCII grid", asciiGrid()}};
+  for (const auto& start : starts) {
+    SCOPED_TRACE(start.what);
+    Scene scene = start.scene;
+    const std::int64_t repaints = frame_cache.getRepaints();
+    for (int frame = 0; frame < 6; frame++) {
+      SCOPED_TRACE("frame " + std::to_string(frame));
+      expectIdentical(cached.frame(scene), exact.frame(scene));
+      scene = changed(scene, random);
+    }
+    // The first change of the ASCII grid brings coloured backgrounds: a
+    // picture laid out anew, drawn whole.
+    EXPECT_GE(frame_cache.getRepaints(), repaints + 4);
+  }
+  EXPECT_EQ(exact.batch.getFrameCache().getCopies(), 0);
+
+  const Scene grid = asciiGrid();
+  Scene off_grid = grid;
+  off_grid[2500].x += 0.5f;
+  const Scene shorter(grid.begin(), grid.end() - 1);
+  for (const Scene* p_scene : {static_cast<const Scene*>(&off_grid), &shorter}) {
+    cached.frame(grid);
+    const std::int64_t whole = frame_cache.getWholePictures();
+    const std::int64_t repaints = frame_cache.getRepaints();
+    expectIdentical(cached.frame(*p_scene), exact.frame(*p_scene));
+    EXPECT_EQ(frame_cache.getRepaints(), repaints);
+    EXPECT_EQ(frame_cache.getWholePictures(), whole + (p_scene == &shorter ? 1 : 0));
   }
 }
 
-// A frame that differs from the last in one cell, or by one cell more or
-// less, is built afresh: its picture is the one a first frame of it gives.
-TEST_F(FastCellsTest, ChangedFramesAreBuiltAgain) {
-  std::mt19937 random(7);
-  const Scene scene = richScene(random, 3000, true);
-  Scene recoloured = scene;
-  recoloured[1500].fg.g ^= 0x40;
-  Scene moved = scene;
-  moved[10].x += 0.5f;
-  Scene shorter(scene.begin(), scene.end() - 1);
-  for (const Scene* p_changed : {&recoloured, &moved, &shorter}) {
-    display().swapBuffers();
-    const sf::Image fresh = frameOf(*p_changed);
-    frameOf(scene);
-    const std::int64_t served = repeats();
-    const sf::Image after = frameOf(*p_changed);
-    EXPECT_EQ(repeats(), served);
-    expectIdentical(after, fresh);
-  }
-}
-
-// Drawing through the window among the cells is never served from the
-// memo: the cells after it are drawn as they always are.
+// Drawing through the window among the cells is drawn as always, the frame
+// cache left out; the plain frames after it are right again.
 TEST_F(FastCellsTest, DrawingThroughTheWindowIsDrawnAsAlways) {
   std::mt19937 random(11);
   const Scene scene = richScene(random, 4000, true);
@@ -187,84 +309,48 @@ TEST_F(FastCellsTest, DrawingThroughTheWindowIsDrawnAsAlways) {
     drawScene(first_half);
     own_drawing();
   };
-  const std::int64_t served = repeats();
+  const sf::Image plain = frameOf(second_half);
   const sf::Image over = frameOf(second_half, own_drawing);
   const sf::Image among = frameOf(second_half, between);
   expectIdentical(frameOf(second_half, own_drawing), over);
   expectIdentical(frameOf(second_half, between), among);
-  EXPECT_EQ(repeats(), served);
+  expectIdentical(frameOf(second_half), plain);
+  EXPECT_GT(wd_test::compareImages(over, plain).pixels, 1000);
 }
 
-// A batch drawing into a picture of its own, so that the target's size and
-// view can be chosen.
-class BatchOnTexture {
- public:
-  explicit BatchOnTexture(const sf::Font& font, sf::Vector2u size)
-      : batch(font, 100, 50, 1024, 900) {
-    target.create(size.x, size.y);
-    batch.prepareFont();
+// Run by the test below in a process whose GL, through Mesa's overrides,
+// is 2.1 without framebuffer objects: the frame cache never serves, the
+// memo serves repeated frames, and the pictures are those of a batch
+// drawing every cell anew in the same process.
+TEST_F(FastCellsTest, WithoutFramebufferObjectsChild) {
+  if (std::getenv("WD_FALLBACK_CHILD") == nullptr) {
+    GTEST_SKIP() << "run by WithoutFramebufferObjectsTheCellsAreDrawnAsAlways";
   }
-
-  // The picture of scene, drawn twice in a row: the second time is the one
-  // the memo may serve.
-  sf::Image drawTwice(const Scene& scene) {
-    frame(scene);
-    return frame(scene);
-  }
-
-  // The picture of one frame of scene.
-  sf::Image frame(const Scene& scene) {
-    target.clear(wd::CELL_BACKGROUND_COLOR);
-    batch.startFrame();
-    for (const Glyph& g : scene) {
-      const sf::Vector2f pen(g.x * wd::cellWidth(), g.y * wd::cellHeight());
-      batch.add(pen, g.code_point == 0 ? static_cast<char32_t>(g.ch) : g.code_point, g.fg, g.bg);
-    }
-    batch.flush(target);
-    target.display();
-    return target.getTexture().copyToImage();
-  }
-
-  sf::RenderTexture target;
-  wd::CellBatch batch;
-};
-
-// With WD_EXACT_CELLS set, on a target of another size, or through a view
-// other than the target's own, every flush is built; the pictures are those
-// of the memo's.
-TEST_F(FastCellsTest, TheSwitchOtherSizesAndOtherViewsFallBackToBuilding) {
   sf::Font font;
   ASSERT_TRUE(font.loadFromFile("wd-font.ttf"));
-  std::mt19937 random(3);
-  const Scene scene = richScene(random, 5000, true);
-  BatchOnTexture fast(font, sf::Vector2u(1024, 900));
-  const sf::Image served = fast.drawTwice(scene);
-  EXPECT_EQ(fast.batch.getFlushMemo().getRepeats(), 1);
+  BatchOnTexture exact(font, true);
+  const std::int64_t served = display().getCellBatch().getFlushMemo().getRepeats();
+  for (const auto& named : namedScenes()) {
+    SCOPED_TRACE(named.first);
+    frameOf(named.second);
+    expectIdentical(frameOf(named.second), exact.frame(named.second));
+  }
+  EXPECT_EQ(cache().getCopies(), 0);
+  EXPECT_EQ(display().getCellBatch().getFlushMemo().getRepeats(), served + 4);
+}
 
-  ASSERT_EQ(setenv("WD_EXACT_CELLS", "1", 1), 0);
-  BatchOnTexture exact(font, sf::Vector2u(1024, 900));
-  ASSERT_EQ(unsetenv("WD_EXACT_CELLS"), 0);
-  EXPECT_FALSE(exact.batch.getFlushMemo().isEnabled());
-  expectIdentical(exact.drawTwice(scene), served);
-  EXPECT_EQ(exact.batch.getFlushMemo().getRepeats(), 0);
-
-  // Another size rounds a few smoothed edges otherwise, so the pictures
-  // compared are both of that size.
-  BatchOnTexture larger(font, sf::Vector2u(1100, 900));
-  const sf::Image first_on_larger = larger.frame(scene);
-  expectIdentical(larger.frame(scene), first_on_larger);
-  EXPECT_EQ(larger.batch.getFlushMemo().getRepeats(), 0);
-
-  BatchOnTexture shifted(font, sf::Vector2u(1024, 900));
-  sf::View view = shifted.target.getDefaultView();
-  view.move(0, 0.5f);
-  shifted.target.setView(view);
-  shifted.drawTwice(scene);
-  EXPECT_EQ(shifted.batch.getFlushMemo().getRepeats(), 0);
-  view.move(0, -0.5f);
-  shifted.target.setView(view);
-  expectIdentical(shifted.drawTwice(scene), served);
-  EXPECT_EQ(shifted.batch.getFlushMemo().getRepeats(), 1);
+TEST_F(FastCellsTest, WithoutFramebufferObjectsTheCellsAreDrawnAsAlways) {
+  // Taking ARB_framebuffer_object away takes the context down to GL 2.1.
+  const std::string command =
+      "WD_FALLBACK_CHILD=1 MESA_EXTENSION_OVERRIDE='-GL_ARB_framebuffer_object"
+      " -GL_EXT_framebuffer_object -GL_EXT_packed_depth_stencil' /proc/" +
+      std::to_string(getpid()) +
+      "/exe --gtest_filter=FastCellsTest.WithoutFramebufferObjectsChild > child.log 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << wd_test::readFile("child.log");
+  const std::string log = wd_test::readFile("child.log");
+  EXPECT_NE(log.find("[  PASSED  ] 1 test"), std::string::npos) << log;
+  frameOf(asciiGrid());
+  EXPECT_GT(cache().getCopies(), 0);
 }
 
 }  // namespace

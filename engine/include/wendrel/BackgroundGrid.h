@@ -25,6 +25,10 @@ class BackgroundGrid {
   // not exactly the pen of a cell of the window.
   bool paint(sf::Vector2f pen, sf::Vector2f cell_size, sf::Color color);
 
+  // The index (row by row) of the cell of a grid of columns x rows cells,
+  // cell_size apart, whose pen is exactly pen; -1 if none is.
+  static int cellAt(sf::Vector2f pen, sf::Vector2f cell_size, int columns, int rows);
+
   // Draws the backgrounds into target in one call: the grid's upper left
   // cell spans corner to corner + cell_size.
   void draw(sf::RenderTarget& target, sf::Vector2f corner, sf::Vector2f cell_size);

@@ -9,6 +9,7 @@
 
 #include "BackgroundGrid.h"
 #include "FlushMemo.h"
+#include "FrameCache.h"
 #include "GlyphCache.h"
 
 namespace wd {
@@ -70,6 +71,10 @@ class CellBatch {
   // What spares the flushes that repeat the last one their building.
   const FlushMemo& getFlushMemo() const;
 
+  // What keeps the last frame's picture, so that a frame repaints only the
+  // cells that changed.
+  const FrameCache& getFrameCache() const;
+
  private:
   // A cell waiting for the next flush: its pen in window pixels, its code
   // point and its two colours.
@@ -123,13 +128,17 @@ class CellBatch {
   void appendUncovered(std::vector<sf::Vertex>& out, int index, const Edges& quad,
                        const Edges& texture, sf::Color color);
 
-  // Appends every pending cell as drawn: its background, then its glyph.
+  // Appends a cell as drawn: its background, then its glyph.
+  void appendCell(const PendingCell& cell);
+
+  // Appends every pending cell as drawn.
   void appendCellsInDrawingOrder();
 
   // Appends the glyphs to vertices and, with paint_backgrounds, the
   // backgrounds to be drawn to background_vertices, each less what later
   // backgrounds cover.
-  void appendCellsInTwoLayers(bool paint_backgrounds);
+  // With p_chosen, only the cells it marks are appended.
+  void appendCellsInTwoLayers(bool paint_backgrounds, const std::vector<bool>* p_chosen);
 
   // Paints every pending background into the background grid, in drawing
   // order; false as soon as a cell is off the grid.
@@ -137,10 +146,59 @@ class CellBatch {
 
   // Builds the triangles of the pending cells, and the background grid when
   // their backgrounds are drawn as one.
-  void buildLayers();
+  // With p_chosen, only the cells it marks are built, as they are among all.
+  void buildLayers(const std::vector<bool>* p_chosen = nullptr);
 
   // Draws what buildLayers() built into target.
   void drawLayers(sf::RenderTarget& target);
+
+  // Draws the pending cells into the frame cache, repainting what changed
+  // since the picture it holds, and copies the picture into target.
+  void drawThroughCache(sf::RenderTarget& target);
+
+  // Draws every pending cell into a new picture of the frame cache.
+  void drawWholePicture();
+
+  // Repaints, in the frame cache's picture, the tiles where a cell that
+  // differs from the cached one showed or shows; false, repainting nothing,
+  // when the picture should be drawn whole instead.
+  bool repaintChangedCells();
+
+  // Whether the cell of index index, reaching reach, shows in a marked tile:
+  // one that no later cell's background covers.
+  bool showsInMarkedTile(const Edges& reach, int index) const;
+
+  // The pixels of a glyph quad whose smoothing reaches its texture's inner
+  // texels (an open rectangle): the rest of the quad shows only the
+  // transparent padding around the glyph.
+  static Edges inkOf(const Edges& quad, const Edges& texture);
+
+  // The background of cell and the ink of its glyph together; whole, its
+  // background on entry, becomes the background and the glyph's quad.
+  Edges reachOf(const PendingCell& cell, Edges& whole);
+
+  // Marks the tiles of the glyphs that a background which came or went cut.
+  void markRecutTiles();
+
+  // Whether two cells stand at the same pen, to the bit.
+  static bool samePen(const PendingCell& a, const PendingCell& b);
+
+  // Marks the tiles where the cells before index show whose glyph or
+  // background background overlaps; quads are filed in the buckets.
+  void markTilesOfGlyphsUnder(const Edges& background, int index);
+
+  // Tiles: the background cells of the grid, one more row above and one
+  // more column to the right so that they cover the window; the buckets.
+  std::size_t tileCount() const;
+  Edges tileEdges(std::size_t tile) const;
+
+  // Fills owners with, for each tile, the index of the last pending cell
+  // standing on it, else -1; false as soon as a cell stands off the grid.
+  bool findTileOwners(std::vector<int>& owners) const;
+
+  // Marks for repainting the tiles reach overlaps in which the cell of index
+  // index shows: those no later cell's background covers, per owners.
+  void markShownTiles(const Edges& reach, int index, const std::vector<int>& owners);
 
   // Whether a pending cell has a background other than black.
   bool hasColoredBackground() const;
@@ -154,14 +212,13 @@ class CellBatch {
   // Whether rect reaches into the window at all.
   bool touchesWindow(const Edges& rect) const;
 
-  // Calls visit with the index of every cell-sized window bucket that rect
-  // reaches; with none when rect misses the window.
+  // Calls visit with the index of every tile that rect reaches, and perhaps
+  // of a neighbour; with none when rect misses the window.
   template <typename Visit>
   void forEachBucket(const Edges& rect, Visit visit) const;
 
-  // Files each pending background, in drawing order, under every bucket it
-  // reaches.
-  void bucketBackgrounds();
+  // Files each of rects, in order, under every bucket it reaches.
+  void fileInBuckets(const std::vector<Edges>& rects);
 
   // Leaves in glyph_pieces the parts of quad, drawn for cell index, that no
   // background of a cell drawn after it covers.
@@ -215,6 +272,21 @@ class CellBatch {
   GlyphCache glyph_cache;
   BackgroundGrid background_grid;
   FlushMemo flush_memo;
+  FrameCache frame_cache;
+
+  // The cells the frame cache's picture shows, what each reaches and the
+  // owners of the tiles; the same of this frame; the tiles to repaint.
+  std::vector<PendingCell> cached_cells;
+  bool cached_colored = false;
+  std::vector<Edges> cached_reaches;
+  std::vector<int> cached_tile_owners;
+  std::vector<Edges> reaches;
+  std::vector<Edges> quads;
+  std::vector<int> tile_owners;
+  std::vector<unsigned char> tile_marked;
+  std::vector<std::size_t> marked_tiles;
+  std::vector<sf::Vertex> area_vertices;
+  std::vector<bool> chosen_cells;
 
   // The code point of each byte for add(pen, color, ch); NOT_WIDENED until
   // first used, as the locale that widens it may be set after start.

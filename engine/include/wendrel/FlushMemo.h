@@ -36,9 +36,6 @@ class FlushMemo {
   std::int64_t getRepeats() const;
 
  private:
-  // Whether target is the size the memo serves, seen one to one.
-  bool isPlainTarget(const sf::RenderTarget& target) const;
-
   int width_pixels;
   int height_pixels;
   bool enabled;

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include <SFML/Graphics/RenderTarget.hpp>
+
 #include "Box.h"
 #include "Vector.h"
 
@@ -28,6 +30,10 @@ bool positionsNear(Vector p1, Vector p2);
 
 // The integer in decimal.
 std::string toString(int i);
+
+// Whether target is width x height pixels, seen one to one through its
+// default view.
+bool showsOneToOne(const sf::RenderTarget& target, int width, int height);
 
 }  // namespace wd
 

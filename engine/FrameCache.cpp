@@ -1,0 +1,166 @@
+#include "FrameCache.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include <SFML/OpenGL.hpp>
+
+#include "utility.h"
+
+namespace wd {
+
+struct FrameCache::StencilCalls {
+  void(APIENTRY* enable)(GLenum);
+  void(APIENTRY* disable)(GLenum);
+  void(APIENTRY* clearStencil)(GLint);
+  void(APIENTRY* clear)(GLbitfield);
+  void(APIENTRY* stencilFunc)(GLenum, GLint, GLuint);
+  void(APIENTRY* stencilOp)(GLenum, GLenum, GLenum);
+};
+
+namespace {
+
+// The stencil value of the pixels being repainted.
+const GLint REPAINTED = 1;
+
+template <typename Call>
+bool fetch(Call& call, const char* name) {
+  call = reinterpret_cast<Call>(sf::Context::getFunction(name));
+  return call != nullptr;
+}
+
+// Whether the space-separated list extensions names name.
+bool hasExtension(const char* extensions, const char* name) {
+  const std::size_t length = std::strlen(name);
+  for (const char* p = std::strstr(extensions, name); p != nullptr;
+       p = std::strstr(p + length, name)) {
+    // A name may be the start of a longer one.
+    const bool starts = p == extensions || p[-1] == ' ';
+    const bool ends = p[length] == '\0' || p[length] == ' ';
+    if (starts && ends) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+FrameCache::FrameCache(int target_width_pixels, int target_height_pixels)
+    : width_pixels(target_width_pixels),
+      height_pixels(target_height_pixels),
+      enabled(std::getenv("WD_EXACT_CELLS") == nullptr),
+      asked(false),
+      holding(false),
+      whole_pictures(0),
+      repaints(0),
+      copies(0) {}
+
+FrameCache::~FrameCache() = default;
+
+bool FrameCache::serves(sf::RenderTarget& target) {
+  if (!enabled || !showsOneToOne(target, width_pixels, height_pixels)) {
+    return false;
+  }
+  if (!asked) {
+    asked = true;
+    enabled = target.setActive(true) && glHasWhatItNeeds();
+  }
+  return enabled && (p_canvas != nullptr || makeCanvas());
+}
+
+bool FrameCache::glHasWhatItNeeds() {
+  using GetString = const GLubyte*(APIENTRY*)(GLenum);
+  GetString get_string = nullptr;
+  if (!fetch(get_string, "glGetString")) {
+    return false;
+  }
+  // What the window library's render texture needs to hold a stencil;
+  // without framebuffer objects it would copy every picture through a
+  // context of its own, slower than drawing anew.
+  const GLubyte* p_extensions = get_string(GL_EXTENSIONS);
+  if (p_extensions == nullptr) {
+    return false;
+  }
+  const char* extensions = reinterpret_cast<const char*>(p_extensions);
+  if (!hasExtension(extensions, "GL_EXT_framebuffer_object") ||
+      !hasExtension(extensions, "GL_EXT_packed_depth_stencil")) {
+    return false;
+  }
+  std::unique_ptr<StencilCalls> p_found = std::make_unique<StencilCalls>();
+  if (!fetch(p_found->enable, "glEnable") || !fetch(p_found->disable, "glDisable") ||
+      !fetch(p_found->clearStencil, "glClearStencil") || !fetch(p_found->clear, "glClear") ||
+      !fetch(p_found->stencilFunc, "glStencilFunc") || !fetch(p_found->stencilOp, "glStencilOp")) {
+    return false;
+  }
+  p_calls = std::move(p_found);
+  return true;
+}
+
+bool FrameCache::makeCanvas() {
+  std::unique_ptr<sf::RenderTexture> p_made = std::make_unique<sf::RenderTexture>();
+  const unsigned int STENCIL_BITS = 8;
+  if (!p_made->create(static_cast<unsigned int>(width_pixels),
+                      static_cast<unsigned int>(height_pixels),
+                      sf::ContextSettings(0, STENCIL_BITS))) {
+    enabled = false;
+    return false;
+  }
+  p_canvas = std::move(p_made);
+  holding = false;
+  return true;
+}
+
+bool FrameCache::holdsPicture() const { return holding; }
+
+sf::RenderTarget& FrameCache::startPicture() {
+  // As the window is cleared at the start of every frame.
+  p_canvas->clear(sf::Color::Black);
+  holding = false;
+  whole_pictures++;
+  return *p_canvas;
+}
+
+sf::RenderTarget& FrameCache::startRepaint(const std::vector<sf::Vertex>& areas) {
+  p_canvas->setActive(true);
+  const StencilCalls& gl = *p_calls;
+  gl.enable(GL_STENCIL_TEST);
+  gl.clearStencil(0);
+  gl.clear(GL_STENCIL_BUFFER_BIT);
+  // Painting the areas black marks them as the ones to repaint.
+  gl.stencilFunc(GL_ALWAYS, REPAINTED, ~0u);
+  gl.stencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+  p_canvas->draw(areas.data(), areas.size(), sf::Triangles, sf::RenderStates(sf::BlendNone));
+  gl.stencilFunc(GL_EQUAL, REPAINTED, ~0u);
+  gl.stencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+  repaints++;
+  return *p_canvas;
+}
+
+void FrameCache::finishRepaint() {
+  p_canvas->setActive(true);
+  p_calls->disable(GL_STENCIL_TEST);
+}
+
+void FrameCache::present(sf::RenderTarget& target) {
+  p_canvas->display();
+  const sf::Sprite picture(p_canvas->getTexture());
+  target.draw(picture, sf::RenderStates(sf::BlendNone));
+  holding = true;
+  copies++;
+}
+
+void FrameCache::forget() { holding = false; }
+
+void FrameCache::release() {
+  p_canvas.reset();
+  holding = false;
+}
+
+std::int64_t FrameCache::getWholePictures() const { return whole_pictures; }
+
+std::int64_t FrameCache::getRepaints() const { return repaints; }
+
+std::int64_t FrameCache::getCopies() const { return copies; }
+
+}  // namespace wd
