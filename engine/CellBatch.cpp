@@ -24,6 +24,10 @@ const float GLYPH_PADDING = 1.0f;
 // Marks a byte of narrow_code_points not yet widened; no widening gives it.
 const char32_t NOT_WIDENED = 0xFFFFFFFE;
 
+// Copying the cached picture out costs about as much as drawing a thousand
+// glyphs.
+const std::size_t FRAME_CACHE_LEAST_GLYPHS = 1000;
+
 bool isBlack(sf::Color color) { return color.r == 0 && color.g == 0 && color.b == 0; }
 
 // The full block: the whole cell as the font draws it.
@@ -86,6 +90,7 @@ void CellBatch::reset() {
   startFrame();
   flush_memo.forget();
   frame_cache.release();
+  forgetLastFrame();
   glyph_cache.clear(0);
   narrow_code_points.fill(NOT_WIDENED);
   // Frees the grid's texture while a context can still be made.
@@ -99,7 +104,7 @@ void CellBatch::prepareFont() {
   // them first too gives the font's texture the same layout, so the smoothing
   // of every glyph samples exactly the same texels.
   flush_memo.forget();
-  frame_cache.forget();
+  forgetLastFrame();
   glyph_cache.clear(characterSize());
   font.getGlyph(U'x', characterSize(), true);
   font.getGlyph(U' ', characterSize(), true);
@@ -112,7 +117,7 @@ void CellBatch::setScale(float new_scale) {
     return;
   }
   scale = new_scale;
-  frame_cache.forget();
+  forgetLastFrame();
   glyph_cache.clear(characterSize());
 }
 
@@ -433,12 +438,7 @@ void CellBatch::flush(sf::RenderTarget& target) {
   if (pending.empty()) {
     return;
   }
-  // The frame cache serves frames whose cells all stand on the grid: there
-  // each tile shows the last cell on it and what reaches into it, and
-  // repainting a tile gives the picture drawing every cell gives.
-  if (!target_drawn && frame_cache.serves(target) && findTileOwners(tile_owners)) {
-    drawThroughCache(target);
-  } else {
+  if (target_drawn || !drawThroughCache(target)) {
     // A first flush of a frame that asks for what the last one asked for
     // draws the triangles built then.
     if (!flush_memo.repeats(pending.data(), pending.size() * sizeof(PendingCell), !target_drawn,
@@ -450,7 +450,17 @@ void CellBatch::flush(sf::RenderTarget& target) {
   pending.clear();
 }
 
-void CellBatch::drawThroughCache(sf::RenderTarget& target) {
+bool CellBatch::drawThroughCache(sf::RenderTarget& target) {
+  // Coloured backgrounds fill the window as the copy does; on black, a frame
+  // of few glyphs costs less to draw than to copy. The cache keeps frames
+  // whose cells all stand on the grid: there each tile shows the last cell
+  // on it and what reaches into it.
+  const bool colored = hasColoredBackground();
+  if (!frame_cache.serves(target) || (!colored && !hasGlyphs(FRAME_CACHE_LEAST_GLYPHS)) ||
+      !findTileOwners(tile_owners)) {
+    forgetLastFrame();
+    return false;
+  }
   reaches.clear();
   quads.clear();
   for (const PendingCell& cell : pending) {
@@ -458,14 +468,26 @@ void CellBatch::drawThroughCache(sf::RenderTarget& target) {
     reaches.push_back(reachOf(cell, quad));
     quads.push_back(quad);
   }
-  if (!repaintChangedCells()) {
+  // A frame close to the last is drawn into the cache: repainted where the
+  // cache holds the last, else whole, for the frames after it. One far from
+  // the last is drawn as always.
+  const bool close = markChangedTiles(colored);
+  if (close && frame_cache.holdsPicture()) {
+    repaintMarkedTiles();
+  } else if (close) {
     drawWholePicture();
+  } else {
+    frame_cache.forget();
   }
-  frame_cache.present(target);
-  countDrawCall();
-  cached_cells.assign(pending.begin(), pending.end());
-  cached_reaches.swap(reaches);
-  cached_tile_owners.swap(tile_owners);
+  last_cells.assign(pending.begin(), pending.end());
+  last_reaches.swap(reaches);
+  last_tile_owners.swap(tile_owners);
+  last_colored = colored;
+  if (close) {
+    frame_cache.present(target);
+    countDrawCall();
+  }
+  return close;
 }
 
 void CellBatch::drawWholePicture() {
@@ -476,33 +498,31 @@ void CellBatch::drawWholePicture() {
   drawLayers(canvas);
 }
 
-bool CellBatch::repaintChangedCells() {
+bool CellBatch::markChangedTiles(bool colored) {
   // Coloured backgrounds lay glyphs out as quads, black ones as triangles,
   // and the two round a few smoothed pixels apart: a picture drawn one way
   // is not repainted the other.
-  const bool colored = hasColoredBackground();
-  const bool same_layout = colored == cached_colored;
-  cached_colored = colored;
-  if (!frame_cache.holdsPicture() || cached_cells.size() != pending.size() || !same_layout) {
+  if (last_cells.size() != pending.size() || colored != last_colored) {
     return false;
   }
   tile_marked.assign(tileCount(), 0);
   marked_tiles.clear();
   for (std::size_t i = 0; i < pending.size(); i++) {
-    if (std::memcmp(&pending[i], &cached_cells[i], sizeof(PendingCell)) != 0) {
+    if (std::memcmp(&pending[i], &last_cells[i], sizeof(PendingCell)) != 0) {
       // Where the cell showed, and where it shows now.
       const int index = static_cast<int>(i);
-      markShownTiles(cached_reaches[i], index, cached_tile_owners);
+      markShownTiles(last_reaches[i], index, last_tile_owners);
       markShownTiles(reaches[i], index, tile_owners);
     }
   }
   markRecutTiles();
   // Past a third of the tiles, drawing the whole picture costs less.
-  if (marked_tiles.size() * 3 > tileCount()) {
-    return false;
-  }
+  return marked_tiles.size() * 3 <= tileCount();
+}
+
+void CellBatch::repaintMarkedTiles() {
   if (marked_tiles.empty()) {
-    return true;
+    return;
   }
   // The triangles built here are not the ones the memo remembers.
   flush_memo.forget();
@@ -527,7 +547,6 @@ bool CellBatch::repaintChangedCells() {
   drawLayers(frame_cache.startRepaint(area_vertices));
   frame_cache.finishRepaint();
   countDrawCall();
-  return true;
 }
 
 void CellBatch::markRecutTiles() {
@@ -536,15 +555,15 @@ void CellBatch::markRecutTiles() {
   // a cell's background came or went, the glyphs it cut are drawn again.
   bool any_moved = false;
   for (std::size_t j = 0; j < pending.size() && !any_moved; j++) {
-    any_moved = !samePen(pending[j], cached_cells[j]);
+    any_moved = !samePen(pending[j], last_cells[j]);
   }
   if (!any_moved) {
     return;
   }
   fileInBuckets(quads);
   for (std::size_t j = 0; j < pending.size(); j++) {
-    if (!samePen(pending[j], cached_cells[j])) {
-      markTilesOfGlyphsUnder(backgroundEdges(cached_cells[j].pen), static_cast<int>(j));
+    if (!samePen(pending[j], last_cells[j])) {
+      markTilesOfGlyphsUnder(backgroundEdges(last_cells[j].pen), static_cast<int>(j));
       markTilesOfGlyphsUnder(backgroundEdges(pending[j].pen), static_cast<int>(j));
     }
   }
@@ -563,7 +582,7 @@ void CellBatch::markTilesOfGlyphsUnder(const Edges& background, int index) {
           quad.top < background.bottom && background.top < quad.bottom) {
         const std::size_t i = static_cast<std::size_t>(earlier);
         markShownTiles(reaches[i], earlier, tile_owners);
-        markShownTiles(cached_reaches[i], earlier, cached_tile_owners);
+        markShownTiles(last_reaches[i], earlier, last_tile_owners);
       }
     }
   });
@@ -608,6 +627,19 @@ CellBatch::Edges CellBatch::reachOf(const PendingCell& cell, Edges& whole) {
                   std::max(whole.right, quad.right), std::max(whole.bottom, quad.bottom)};
   }
   return reach;
+}
+
+bool CellBatch::hasGlyphs(std::size_t count) {
+  std::size_t found = 0;
+  for (std::size_t i = 0; i < pending.size() && found < count; i++) {
+    found += glyph_cache.glyph(pending[i].code_point).visible ? 1 : 0;
+  }
+  return found >= count;
+}
+
+void CellBatch::forgetLastFrame() {
+  frame_cache.forget();
+  last_cells.clear();
 }
 
 void CellBatch::buildLayers(const std::vector<bool>* p_chosen) {

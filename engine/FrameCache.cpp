@@ -16,12 +16,23 @@ struct FrameCache::StencilCalls {
   void(APIENTRY* clear)(GLbitfield);
   void(APIENTRY* stencilFunc)(GLenum, GLint, GLuint);
   void(APIENTRY* stencilOp)(GLenum, GLenum, GLenum);
+  // For copying between framebuffers; null where the GL cannot.
+  void(APIENTRY* getIntegerv)(GLenum, GLint*);
+  void(APIENTRY* bindFramebuffer)(GLenum, GLuint);
+  void(APIENTRY* blitFramebuffer)(GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLint,
+                                  GLbitfield, GLenum);
 };
 
 namespace {
 
 // The stencil value of the pixels being repainted.
 const GLint REPAINTED = 1;
+
+// Names of framebuffer objects and of copying between them, from GL 3.0.
+const GLenum FRAMEBUFFER = 0x8D40;
+const GLenum READ_FRAMEBUFFER = 0x8CA8;
+const GLenum DRAW_FRAMEBUFFER = 0x8CA9;
+const GLenum FRAMEBUFFER_BINDING = 0x8CA6;
 
 template <typename Call>
 bool fetch(Call& call, const char* name) {
@@ -52,6 +63,7 @@ FrameCache::FrameCache(int target_width_pixels, int target_height_pixels)
       enabled(std::getenv("WD_EXACT_CELLS") == nullptr),
       asked(false),
       holding(false),
+      upside_down(false),
       whole_pictures(0),
       repaints(0),
       copies(0) {}
@@ -66,7 +78,29 @@ bool FrameCache::serves(sf::RenderTarget& target) {
     asked = true;
     enabled = target.setActive(true) && glHasWhatItNeeds();
   }
-  return enabled && (p_canvas != nullptr || makeCanvas());
+  if (!enabled || (p_canvas == nullptr && !makeCanvas())) {
+    return false;
+  }
+  orientFor(target);
+  return true;
+}
+
+void FrameCache::orientFor(const sf::RenderTarget& target) {
+  // The GL rasterises a window's own framebuffer from the top down and a
+  // texture's from the bottom up, rounding a few smoothed pixels apart; for
+  // a window the picture is drawn upside down, so that it rounds as the
+  // window does, and turned over again when copied.
+  const bool for_window = dynamic_cast<const sf::RenderWindow*>(&target) != nullptr;
+  if (for_window == upside_down) {
+    return;
+  }
+  upside_down = for_window;
+  holding = false;
+  sf::View view = p_canvas->getDefaultView();
+  if (upside_down) {
+    view.setSize(view.getSize().x, -view.getSize().y);
+  }
+  p_canvas->setView(view);
 }
 
 bool FrameCache::glHasWhatItNeeds() {
@@ -93,6 +127,12 @@ bool FrameCache::glHasWhatItNeeds() {
       !fetch(p_found->stencilFunc, "glStencilFunc") || !fetch(p_found->stencilOp, "glStencilOp")) {
     return false;
   }
+  if (!hasExtension(extensions, "GL_EXT_framebuffer_blit") ||
+      !fetch(p_found->getIntegerv, "glGetIntegerv") ||
+      !fetch(p_found->bindFramebuffer, "glBindFramebuffer") ||
+      !fetch(p_found->blitFramebuffer, "glBlitFramebuffer")) {
+    p_found->blitFramebuffer = nullptr;
+  }
   p_calls = std::move(p_found);
   return true;
 }
@@ -108,6 +148,7 @@ bool FrameCache::makeCanvas() {
   }
   p_canvas = std::move(p_made);
   holding = false;
+  upside_down = false;
   return true;
 }
 
@@ -144,10 +185,39 @@ void FrameCache::finishRepaint() {
 
 void FrameCache::present(sf::RenderTarget& target) {
   p_canvas->display();
-  const sf::Sprite picture(p_canvas->getTexture());
-  target.draw(picture, sf::RenderStates(sf::BlendNone));
+  if (!copyFramebuffer(target)) {
+    sf::Sprite picture(p_canvas->getTexture());
+    if (upside_down) {
+      picture.setTextureRect(sf::IntRect(0, height_pixels, width_pixels, -height_pixels));
+    }
+    target.draw(picture, sf::RenderStates(sf::BlendNone));
+  }
   holding = true;
   copies++;
+}
+
+bool FrameCache::copyFramebuffer(sf::RenderTarget& target) {
+  const StencilCalls& gl = *p_calls;
+  if (gl.blitFramebuffer == nullptr || !target.setActive(true)) {
+    return false;
+  }
+  // Both are bound in the target's context: the window library makes a
+  // render texture's framebuffer in whichever context activates it.
+  GLint target_framebuffer = 0;
+  gl.getIntegerv(FRAMEBUFFER_BINDING, &target_framebuffer);
+  GLint canvas_framebuffer = 0;
+  if (!p_canvas->setActive(true)) {
+    return false;
+  }
+  gl.getIntegerv(FRAMEBUFFER_BINDING, &canvas_framebuffer);
+  gl.bindFramebuffer(READ_FRAMEBUFFER, static_cast<GLuint>(canvas_framebuffer));
+  gl.bindFramebuffer(DRAW_FRAMEBUFFER, static_cast<GLuint>(target_framebuffer));
+  const GLint top = upside_down ? height_pixels : 0;
+  gl.blitFramebuffer(0, 0, width_pixels, height_pixels, 0, top, width_pixels, height_pixels - top,
+                     GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  gl.bindFramebuffer(FRAMEBUFFER, static_cast<GLuint>(target_framebuffer));
+  // The window library binds the target's framebuffer again on activation.
+  return target.setActive(true);
 }
 
 void FrameCache::forget() { holding = false; }

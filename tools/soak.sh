@@ -2,7 +2,7 @@
 # Plays the real game for a while on a private X server with random P and
 # SPACE presses, then quits it with Q, watching for a crash, for resident
 # memory that keeps growing, for any "Error!" line in the log and for how
-# fast the log grows.
+# fast the log grows; prints the processor time per frame.
 #
 #   tools/soak.sh SECONDS [BUILD_DIR]
 #
@@ -42,7 +42,7 @@ trap cleanup EXIT
 
 fail() {
   echo "SOAK FAILED: $*" >&2
-  echo "--- run folder (kept): $work (rss.txt: seconds, VmRSS kB, log bytes)" >&2
+  echo "--- run folder (kept): $work (rss.txt: seconds, VmRSS kB, log bytes, processor ticks)" >&2
   echo "--- game's error output (end):" >&2
   tail -c 1500 "$work/game.err" >&2 2>/dev/null
   echo "--- wendrel.log (end):" >&2
@@ -67,10 +67,13 @@ wd_find_window >/dev/null || fail "the game's window did not appear"
 
 start=$SECONDS
 log_size() { stat -c %s wendrel.log 2>/dev/null || echo 0; }
+# Processor time, user and system, of every thread of the game (the GL
+# driver's rasterising threads among them), in clock ticks.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$game_pid/stat" 2>/dev/null; }
 sample() {
   local rss
   rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$game_pid/status" 2>/dev/null) || return
-  [ -n "$rss" ] && echo "$((SECONDS - start)) $rss $(log_size)" >>rss.txt
+  [ -n "$rss" ] && echo "$((SECONDS - start)) $rss $(log_size) $(cpu_ticks)" >>rss.txt
 }
 crashed() {
   wd_wait_exit "$game_pid" 0
@@ -123,9 +126,10 @@ error_lines=$(grep -o 'Error!' wendrel.log | wc -l)
 # no later sample exceeds by more than 1 MB.
 awk -v half="$((ran_for / 2))" -v limit="$rss_limit_kb" -v log_limit="$log_limit_bps" \
   -v ran="$ran_for" -v status="$exit_status" -v p="$p_presses" -v space="$space_presses" \
-  -v games="$games" -v loads="$sprite_loads" -v errors="$error_lines" -v final_log="$(log_size)" '
+  -v games="$games" -v loads="$sprite_loads" -v errors="$error_lines" -v final_log="$(log_size)" \
+  -v hz="$(getconf CLK_TCK)" '
   {
-    t[NR] = $1; rss[NR] = $2; logb[NR] = $3
+    t[NR] = $1; rss[NR] = $2; logb[NR] = $3; ticks[NR] = $4
     if (NR == 1 || $2 > top) top = $2
     if (mid == 0 && $1 >= half) mid = NR
   }
@@ -143,6 +147,9 @@ awk -v half="$((ran_for / 2))" -v limit="$rss_limit_kb" -v log_limit="$log_limit
       t[mid], growth, limit, flat
     printf "log: %d bytes, %.0f bytes/s overall, %.0f bytes/s over the second half (limit %d); %d sprite loads, %d \"Error!\" messages\n", \
       final_log, final_log / ran, half_rate, log_limit, loads, errors
+    # The game runs at 30 frames a second.
+    if (t[n] > t[1]) printf "processor time per frame: %.2f ms (all threads, %d s at 30 frames a second)\n", \
+      (ticks[n] - ticks[1]) * 1000 / hz / ((t[n] - t[1]) * 30), t[n] - t[1]
     printf "exit code after Q: %d\n", status
     if (growth > limit) exit 3
     exit (half_rate > log_limit) ? 4 : 0

@@ -152,17 +152,21 @@ class CellBatch {
   // Draws what buildLayers() built into target.
   void drawLayers(sf::RenderTarget& target);
 
-  // Draws the pending cells into the frame cache, repainting what changed
-  // since the picture it holds, and copies the picture into target.
-  void drawThroughCache(sf::RenderTarget& target);
+  // Draws the pending cells through the frame cache and copies its picture
+  // into target, when the frame is one for it; false, drawing nothing, when
+  // the cells are to be drawn as always.
+  bool drawThroughCache(sf::RenderTarget& target);
 
   // Draws every pending cell into a new picture of the frame cache.
   void drawWholePicture();
 
-  // Repaints, in the frame cache's picture, the tiles where a cell that
-  // differs from the cached one showed or shows; false, repainting nothing,
-  // when the picture should be drawn whole instead.
-  bool repaintChangedCells();
+  // Marks the tiles where a cell that differs from the last frame's showed
+  // or shows; false when the frame is not close to the last: laid out
+  // otherwise, of another length, or marking more than a third of the tiles.
+  bool markChangedTiles(bool colored);
+
+  // Repaints the marked tiles in the frame cache's picture.
+  void repaintMarkedTiles();
 
   // Whether the cell of index index, reaching reach, shows in a marked tile:
   // one that no later cell's background covers.
@@ -177,6 +181,12 @@ class CellBatch {
   // background on entry, becomes the background and the glyph's quad.
   Edges reachOf(const PendingCell& cell, Edges& whole);
 
+  // Whether at least count pending cells show a glyph.
+  bool hasGlyphs(std::size_t count);
+
+  // Forgets the last frame and the frame cache's picture of it.
+  void forgetLastFrame();
+
   // Marks the tiles of the glyphs that a background which came or went cut.
   void markRecutTiles();
 
@@ -184,7 +194,7 @@ class CellBatch {
   static bool samePen(const PendingCell& a, const PendingCell& b);
 
   // Marks the tiles where the cells before index show whose glyph or
-  // background background overlaps; quads are filed in the buckets.
+  // background overlaps background; their quads are filed in the buckets.
   void markTilesOfGlyphsUnder(const Edges& background, int index);
 
   // Tiles: the background cells of the grid, one more row above and one
@@ -274,12 +284,13 @@ class CellBatch {
   FlushMemo flush_memo;
   FrameCache frame_cache;
 
-  // The cells the frame cache's picture shows, what each reaches and the
-  // owners of the tiles; the same of this frame; the tiles to repaint.
-  std::vector<PendingCell> cached_cells;
-  bool cached_colored = false;
-  std::vector<Edges> cached_reaches;
-  std::vector<int> cached_tile_owners;
+  // The last frame's cells (none unless it was one for the frame cache),
+  // whether they had coloured backgrounds, what each reached and the owners
+  // of the tiles; the same of this frame; the tiles to repaint.
+  std::vector<PendingCell> last_cells;
+  bool last_colored = false;
+  std::vector<Edges> last_reaches;
+  std::vector<int> last_tile_owners;
   std::vector<Edges> reaches;
   std::vector<Edges> quads;
   std::vector<int> tile_owners;

@@ -69,8 +69,15 @@ class FrameCache {
   // packed depth and stencil buffer, and the calls that use them.
   bool glHasWhatItNeeds();
 
+  // Draws the picture upside down for a window; forgets it on a change.
+  void orientFor(const sf::RenderTarget& target);
+
   // Makes the texture with a stencil buffer; false if that fails.
   bool makeCanvas();
+
+  // Copies the picture into target's framebuffer in the GL, pixel for
+  // pixel; false where the GL cannot, or target has none.
+  bool copyFramebuffer(sf::RenderTarget& target);
 
   int width_pixels;
   int height_pixels;
@@ -78,6 +85,8 @@ class FrameCache {
   bool enabled;
   bool asked;
   bool holding;
+  // Whether the picture is drawn upside down, for a window.
+  bool upside_down;
   std::unique_ptr<StencilCalls> p_calls;
   std::unique_ptr<sf::RenderTexture> p_canvas;
   std::int64_t whole_pictures;
