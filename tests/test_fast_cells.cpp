@@ -3,9 +3,15 @@
 // picture is the one drawing every cell anew gives, to the pixel: on the grid
 // and off it, overlapping, over other drawing, and where the GL lacks
 // framebuffer objects, which a child process run with Mesa's overrides proves.
+// The counting operator new below takes its blocks from malloc, so that
+// freeing them is right; the compiler cannot see that.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
+#include <new>
 #include <cstdlib>
 #include <functional>
 #include <random>
@@ -21,6 +27,26 @@
 #include "test_support.h"
 
 using wd::Vector;
+
+namespace {
+// Allocations made through operator new, counted while counting is on.
+std::atomic<bool> counting_allocations{false};
+std::atomic<long> allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (counting_allocations) {
+    allocations++;
+  }
+  void* p_block = std::malloc(size == 0 ? 1 : size);
+  if (p_block == nullptr) {
+    throw std::bad_alloc();
+  }
+  return p_block;
+}
+
+void operator delete(void* p_block) noexcept { std::free(p_block); }
+void operator delete(void* p_block, std::size_t) noexcept { std::free(p_block); }
 
 namespace {
 
@@ -336,6 +362,80 @@ TEST_F(FastCellsTest, DrawingThroughTheWindowIsDrawnAsAlways) {
   expectAlikeInTheWindow(frameOf(second_half, between), among);
   expectAlikeInTheWindow(frameOf(second_half), plain);
   EXPECT_GT(wd_test::compareImages(over, plain).pixels, 1000);
+}
+
+// The cache serves only a target of its size seen through its default view,
+// and not at all with WD_EXACT_CELLS set; the pictures stay the same.
+TEST_F(FastCellsTest, OtherTargetsAndTheSwitchAreDrawnAsAlways) {
+  sf::Font font;
+  ASSERT_TRUE(font.loadFromFile("wd-font.ttf"));
+  const Scene scene = asciiGrid();
+  BatchOnTexture cached(font, false);
+  cached.frame(scene);
+  cached.frame(scene);
+  const sf::Image served = cached.frame(scene);
+  EXPECT_EQ(cached.batch.getFrameCache().getCopies(), 2);
+
+  BatchOnTexture exact(font, true);
+  for (int i = 0; i < 3; i++) {
+    expectIdentical(exact.frame(scene), served);
+  }
+  EXPECT_EQ(exact.batch.getFrameCache().getCopies(), 0);
+
+  BatchOnTexture shifted(font, false);
+  sf::View view = shifted.target.getDefaultView();
+  view.move(0, 0.5f);
+  shifted.target.setView(view);
+  BatchOnTexture larger(font, false);
+  larger.target.create(1100, 900);
+  for (int i = 0; i < 3; i++) {
+    shifted.frame(scene);
+    larger.frame(scene);
+  }
+  EXPECT_EQ(shifted.batch.getFrameCache().getCopies(), 0);
+  EXPECT_EQ(larger.batch.getFrameCache().getCopies(), 0);
+  view.move(0, -0.5f);
+  shifted.target.setView(view);
+  shifted.frame(scene);
+  expectIdentical(shifted.frame(scene), served);
+  EXPECT_EQ(shifted.batch.getFrameCache().getCopies(), 1);
+}
+
+// Once warm, frames that repeat or change a tenth of their cells allocate
+// nothing of their own: what is allocated is the window library's, a few
+// small blocks a frame when it switches between the window and the cache's
+// texture, and the same every time.
+TEST_F(FastCellsTest, SteadyFramesAllocateNothingOfTheirOwn) {
+  std::mt19937 random(17);
+  Scene scene = fullGrid(richScene(random, 5000, true));
+  std::vector<Scene> frames;
+  for (int i = 0; i < 6; i++) {
+    frames.push_back(scene);
+    scene = changed(scene, random);
+  }
+  const auto play = [&] {
+    for (const Scene& frame : frames) {
+      drawScene(frame);
+      display().swapBuffers();
+      drawScene(frame);
+      display().swapBuffers();
+    }
+  };
+  const auto count_allocations = [&] {
+    allocations = 0;
+    counting_allocations = true;
+    play();
+    counting_allocations = false;
+    return allocations.load();
+  };
+  // The first plays also let the GL driver compile what it draws with.
+  play();
+  play();
+  const std::int64_t repaints = cache().getRepaints();
+  const long first = count_allocations();
+  EXPECT_EQ(count_allocations(), first);
+  EXPECT_LE(first, 6 * 12);
+  EXPECT_GE(cache().getRepaints(), repaints + 10);
 }
 
 // Run by the test below in a process whose GL, through Mesa's overrides,
