@@ -244,6 +244,25 @@ TEST_F(FastCellsTest, RepeatedFramesAreCopiedOrServedFromTheMemo) {
   EXPECT_EQ(cache().getRepaints(), 0);
 }
 
+// Off the grid, a frame that differs from the last in one cell, or by one
+// cell less, is built afresh: its picture is the one a first frame of it
+// gives.
+TEST_F(FastCellsTest, ChangedFramesOffTheGridAreBuiltAgain) {
+  std::mt19937 random(7);
+  const Scene scene = richScene(random, 3000, false);
+  Scene recoloured = scene;
+  recoloured[2990].fg.g ^= 0x40;
+  Scene moved = scene;
+  moved[10].x += 0.5f;
+  const Scene shorter(scene.begin(), scene.end() - 1);
+  for (const Scene* p_changed : {static_cast<const Scene*>(&recoloured), &moved, &shorter}) {
+    display().swapBuffers();
+    const sf::Image fresh = frameOf(*p_changed);
+    frameOf(scene);
+    expectIdentical(frameOf(*p_changed), fresh);
+  }
+}
+
 // Frames of fewer than a thousand cells are drawn as always.
 TEST_F(FastCellsTest, SmallFramesAreDrawnAsAlways) {
   const Scene grid = asciiGrid();
