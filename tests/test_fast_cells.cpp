@@ -255,7 +255,7 @@ TEST_F(FastCellsTest, ChangedFramesOffTheGridAreBuiltAgain) {
   Scene moved = scene;
   moved[10].x += 0.5f;
   const Scene shorter(scene.begin(), scene.end() - 1);
-  for (const Scene* p_changed : {static_cast<const Scene*>(&recoloured), &moved, &shorter}) {
+  for (const Scene* p_changed : std::vector<const Scene*>{&recoloured, &moved, &shorter}) {
     display().swapBuffers();
     const sf::Image fresh = frameOf(*p_changed);
     frameOf(scene);
