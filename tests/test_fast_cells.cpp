@@ -400,6 +400,8 @@ TEST_F(FastCellsTest, OtherTargetsAndTheSwitchAreDrawnAsAlways) {
     expectIdentical(exact.frame(scene), served);
   }
   EXPECT_EQ(exact.batch.getFrameCache().getCopies(), 0);
+  EXPECT_FALSE(exact.batch.getFlushMemo().isEnabled());
+  EXPECT_EQ(exact.batch.getFlushMemo().getRepeats(), 0);
 
   BatchOnTexture shifted(font, false);
   sf::View view = shifted.target.getDefaultView();
