@@ -343,7 +343,15 @@ TEST_F(FastCellsTest, ChangingFramesRepaintToThePixel) {
   }
   EXPECT_EQ(exact.batch.getFrameCache().getCopies(), 0);
 
+  // One coloured background lays the glyphs of the whole grid out anew.
   const Scene grid = asciiGrid();
+  Scene one_colored = grid;
+  one_colored[2500].code_point = U'#';
+  one_colored[2500].fg = sf::Color::White;
+  one_colored[2500].bg = sf::Color(20, 40, 200);
+  cached.frame(grid);
+  cached.frame(grid);
+  expectIdentical(cached.frame(one_colored), exact.frame(one_colored));
   Scene off_grid = grid;
   off_grid[2500].x += 0.5f;
   const Scene shorter(grid.begin(), grid.end() - 1);
