@@ -507,7 +507,10 @@ bool CellBatch::markChangedTiles(bool colored) {
   }
   tile_marked.assign(tileCount(), 0);
   marked_tiles.clear();
-  for (std::size_t i = 0; i < pending.size(); i++) {
+  // Past a third of the tiles, drawing the whole picture costs less: the
+  // marking stops there.
+  const auto close = [this] { return marked_tiles.size() * 3 <= tileCount(); };
+  for (std::size_t i = 0; i < pending.size() && close(); i++) {
     if (std::memcmp(&pending[i], &last_cells[i], sizeof(PendingCell)) != 0) {
       // Where the cell showed, and where it shows now.
       const int index = static_cast<int>(i);
@@ -515,9 +518,10 @@ bool CellBatch::markChangedTiles(bool colored) {
       markShownTiles(reaches[i], index, tile_owners);
     }
   }
-  markRecutTiles();
-  // Past a third of the tiles, drawing the whole picture costs less.
-  return marked_tiles.size() * 3 <= tileCount();
+  if (close()) {
+    markRecutTiles();
+  }
+  return close();
 }
 
 void CellBatch::repaintMarkedTiles() {
