@@ -15,6 +15,7 @@
 #include "WorldManager.h"
 #include "naive_display.h"
 #include "utility.h"
+#include "display_fixture.h"
 #include "test_support.h"
 
 using wd::Vector;
@@ -60,19 +61,7 @@ void expectSamePicture(const sf::Image& engine, const Cells& cells, Vector corne
   expectSamePicture(engine, takeFrame());
 }
 
-class DisplayTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!wd_test::displayAvailable()) {
-      GTEST_SKIP() << "no X server";
-    }
-    ASSERT_EQ(display().startUp(), 0);
-    wd::WorldManager::getInstance().setView(wd::Box(Vector(0, 0), 100, 50));
-    display().swapBuffers();
-  }
-  // A fresh start per test lets the glyph texture grow from empty.
-  void TearDown() override { display().shutDown(); }
-};
+class DisplayTest : public wd_test::DisplayFixture {};
 
 TEST_F(DisplayTest, VariedScreenMatchesPerCharacterDrawing) {
   wd::WorldManager::getInstance().setView(wd::Box(Vector(7.5f, -2.25f), 100, 50));

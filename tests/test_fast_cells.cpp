@@ -24,6 +24,7 @@
 #include "DisplayManager.h"
 #include "WorldManager.h"
 #include "naive_display.h"
+#include "display_fixture.h"
 #include "test_support.h"
 
 using wd::Vector;
@@ -151,18 +152,7 @@ Scene richScene(std::mt19937& random, int count, bool on_grid) {
   return scene;
 }
 
-class FastCellsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!wd_test::displayAvailable()) {
-      GTEST_SKIP() << "no X server";
-    }
-    ASSERT_EQ(display().startUp(), 0);
-    wd::WorldManager::getInstance().setView(wd::Box(Vector(0, 0), 100, 50));
-    display().swapBuffers();
-  }
-  void TearDown() override { display().shutDown(); }
-};
+class FastCellsTest : public wd_test::DisplayFixture {};
 
 // A batch drawing into a picture of its own, with the frame cache, or with
 // WD_EXACT_CELLS set, without it and without the memo: every cell drawn anew.
