@@ -52,16 +52,29 @@ bool BackgroundGrid::paint(sf::Vector2f pen, sf::Vector2f cell_size, sf::Color c
   return true;
 }
 
-void BackgroundGrid::draw(sf::RenderTarget& target, sf::Vector2f corner, sf::Vector2f cell_size) {
+const sf::Texture* BackgroundGrid::updatedTexture() {
   const unsigned int width = static_cast<unsigned int>(columns);
   const unsigned int height = static_cast<unsigned int>(rows);
   if (!p_texture) {
     p_texture = std::make_unique<sf::Texture>();
   }
   if (p_texture->getSize() != sf::Vector2u(width, height) && !p_texture->create(width, height)) {
-    return;
+    return nullptr;
   }
   p_texture->update(pixels.data());
+  return p_texture.get();
+}
+
+sf::RenderStates BackgroundGrid::states() {
+  sf::RenderStates grid_states(opaque ? sf::BlendNone : sf::BlendAlpha);
+  grid_states.texture = p_texture.get();
+  return grid_states;
+}
+
+void BackgroundGrid::draw(sf::RenderTarget& target, sf::Vector2f corner, sf::Vector2f cell_size) {
+  if (updatedTexture() == nullptr) {
+    return;
+  }
   const sf::Vector2f far(corner.x + static_cast<float>(columns) * cell_size.x,
                          corner.y + static_cast<float>(rows) * cell_size.y);
   const sf::Vector2f texels(static_cast<float>(columns), static_cast<float>(rows));
@@ -70,9 +83,14 @@ void BackgroundGrid::draw(sf::RenderTarget& target, sf::Vector2f corner, sf::Vec
       sf::Vertex(sf::Vector2f(far.x, corner.y), sf::Vector2f(texels.x, 0)),
       sf::Vertex(sf::Vector2f(corner.x, far.y), sf::Vector2f(0, texels.y)),
       sf::Vertex(far, texels)};
-  sf::RenderStates states(opaque ? sf::BlendNone : sf::BlendAlpha);
-  states.texture = p_texture.get();
-  target.draw(quad, 4, sf::TriangleStrip, states);
+  target.draw(quad, 4, sf::TriangleStrip, states());
+}
+
+void BackgroundGrid::drawParts(sf::RenderTarget& target, const std::vector<sf::Vertex>& triangles) {
+  if (triangles.empty() || updatedTexture() == nullptr) {
+    return;
+  }
+  target.draw(triangles.data(), triangles.size(), sf::Triangles, states());
 }
 
 }  // namespace wd

@@ -307,7 +307,10 @@ void CellBatch::appendUncovered(std::vector<sf::Vertex>& out, int index, const E
   }
   cutByLaterBackgrounds(index, quad);
   for (const Edges& piece : glyph_pieces) {
-    appendPiece(out, piece, quad, texture, color);
+    // A repaint leaves out the pieces that the stencil would keep out whole.
+    if (!repainting || touchesMarkedTile(piece)) {
+      appendPiece(out, piece, quad, texture, color);
+    }
   }
 }
 
@@ -530,15 +533,6 @@ void CellBatch::repaintMarkedTiles() {
   }
   // The triangles built here are not the ones the memo remembers.
   flush_memo.forget();
-  // Marking a tile paints it as the whole picture's backgrounds do: in the
-  // colour of the last cell on it, black where there is none.
-  primitive = sf::Triangles;
-  area_vertices.clear();
-  for (const std::size_t tile : marked_tiles) {
-    const int owner = tile_owners[tile];
-    appendQuad(area_vertices, tileEdges(tile), whiteTexel(),
-               owner < 0 ? CELL_BACKGROUND_COLOR : pending[static_cast<std::size_t>(owner)].background);
-  }
   // The cells that show in a marked tile, those no later cell's background
   // covers there, are built as drawing the whole picture builds them, and
   // drawn the same way: the stencil keeps what they paint elsewhere out.
@@ -546,11 +540,88 @@ void CellBatch::repaintMarkedTiles() {
   for (std::size_t i = 0; i < pending.size(); i++) {
     chosen_cells[i] = showsInMarkedTile(reaches[i], static_cast<int>(i));
   }
+  repainting = true;
   buildLayers(&chosen_cells);
+  repainting = false;
+  const bool colored = backgrounds_on_grid;
   backgrounds_on_grid = false;
-  drawLayers(frame_cache.startRepaint(area_vertices));
+  gatherMarkedAreas(colored);
+  // Marking the tiles paints them as the whole picture's backgrounds do: in
+  // the colour of the last cell on each, black where there is none.
+  sf::RenderTarget& canvas = frame_cache.startRepaint();
+  if (!area_vertices.empty()) {
+    canvas.draw(area_vertices.data(), area_vertices.size(), sf::Triangles,
+                sf::RenderStates(sf::BlendNone));
+  }
+  background_grid.drawParts(canvas, grid_area_vertices);
+  frame_cache.keepToMarks();
+  drawLayers(canvas);
   frame_cache.finishRepaint();
   countDrawCall();
+}
+
+void CellBatch::gatherMarkedAreas(bool colored) {
+  // Runs of marked tiles along a row, merged with the same run of the row
+  // above: a few large quads cost the GL far less than many small ones.
+  area_rects.clear();
+  open_rects.clear();
+  for (int row = 0; row <= rows; row++) {
+    std::size_t above = 0;
+    const std::size_t above_end = open_rects.size();
+    for (int column = 0; column <= columns;) {
+      if (tile_marked[tileIndex(column, row)] == 0) {
+        column++;
+        continue;
+      }
+      // The column and the row beyond the grid are black, never in a run
+      // with the grid's tiles.
+      const int start = column;
+      do {
+        column++;
+      } while (column < columns && tile_marked[tileIndex(column, row)] != 0);
+      const int end = column - 1;
+      while (above < above_end && area_rects[open_rects[above]].left < start) {
+        above++;
+      }
+      if (above < above_end && row != 1 && area_rects[open_rects[above]].left == start &&
+          area_rects[open_rects[above]].right == end) {
+        area_rects[open_rects[above]].bottom = row;
+        open_rects.push_back(open_rects[above]);
+      } else {
+        open_rects.push_back(area_rects.size());
+        area_rects.push_back(TileRect{start, row, end, row});
+      }
+    }
+    open_rects.erase(open_rects.begin(), open_rects.begin() + static_cast<std::ptrdiff_t>(above_end));
+  }
+  appendAreaQuads(colored);
+}
+
+void CellBatch::appendAreaQuads(bool colored) {
+  area_vertices.clear();
+  grid_area_vertices.clear();
+  // Drawn as triangles, whichever way the glyphs are.
+  const sf::PrimitiveType glyph_primitive = primitive;
+  primitive = sf::Triangles;
+  for (const TileRect& rect : area_rects) {
+    const Edges first = tileEdges(tileIndex(rect.left, rect.top));
+    const Edges last = tileEdges(tileIndex(rect.right, rect.bottom));
+    const Edges edges{first.left, first.top, last.right, last.bottom};
+    if (colored && rect.top > 0 && rect.right < columns) {
+      // The background grid's texels are its cells; tile row r is grid row
+      // r - 1.
+      const Edges cells{static_cast<float>(rect.left), static_cast<float>(rect.top - 1),
+                        static_cast<float>(rect.right + 1), static_cast<float>(rect.bottom)};
+      appendQuad(grid_area_vertices, edges, cells, sf::Color::White);
+    } else {
+      appendQuad(area_vertices, edges, whiteTexel(), CELL_BACKGROUND_COLOR);
+    }
+  }
+  primitive = glyph_primitive;
+}
+
+std::size_t CellBatch::tileIndex(int column, int row) const {
+  return static_cast<std::size_t>(row * (columns + 1) + column);
 }
 
 void CellBatch::markRecutTiles() {
@@ -590,6 +661,12 @@ void CellBatch::markTilesOfGlyphsUnder(const Edges& background, int index) {
       }
     }
   });
+}
+
+bool CellBatch::touchesMarkedTile(const Edges& rect) const {
+  bool touches = false;
+  forEachBucket(rect, [this, &touches](std::size_t tile) { touches = touches || tile_marked[tile] != 0; });
+  return touches;
 }
 
 bool CellBatch::showsInMarkedTile(const Edges& reach, int index) const {

@@ -25,8 +25,10 @@ struct FrameCache::StencilCalls {
 
 namespace {
 
-// The stencil value of the pixels being repainted.
-const GLint REPAINTED = 1;
+// Marks run from 1 to the largest eight stencil bits hold; 0 is a cleared
+// pixel.
+const int FIRST_MARK = 1;
+const int LAST_MARK = 255;
 
 // Names of framebuffer objects and of copying between them, from GL 3.0.
 const GLenum FRAMEBUFFER = 0x8D40;
@@ -64,6 +66,7 @@ FrameCache::FrameCache(int target_width_pixels, int target_height_pixels)
       asked(false),
       holding(false),
       upside_down(false),
+      next_mark(LAST_MARK + 1),
       whole_pictures(0),
       repaints(0),
       copies(0) {}
@@ -149,6 +152,8 @@ bool FrameCache::makeCanvas() {
   p_canvas = std::move(p_made);
   holding = false;
   upside_down = false;
+  // The first repaint clears the new stencil.
+  next_mark = LAST_MARK + 1;
   return true;
 }
 
@@ -162,25 +167,36 @@ sf::RenderTarget& FrameCache::startPicture() {
   return *p_canvas;
 }
 
-sf::RenderTarget& FrameCache::startRepaint(const std::vector<sf::Vertex>& areas) {
+sf::RenderTarget& FrameCache::startRepaint() {
+  if (next_mark > LAST_MARK) {
+    clearMarks();
+  }
   p_canvas->setActive(true);
-  const StencilCalls& gl = *p_calls;
-  gl.enable(GL_STENCIL_TEST);
-  gl.clearStencil(0);
-  gl.clear(GL_STENCIL_BUFFER_BIT);
-  // Painting the areas black marks them as the ones to repaint.
-  gl.stencilFunc(GL_ALWAYS, REPAINTED, ~0u);
-  gl.stencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
-  p_canvas->draw(areas.data(), areas.size(), sf::Triangles, sf::RenderStates(sf::BlendNone));
-  gl.stencilFunc(GL_EQUAL, REPAINTED, ~0u);
-  gl.stencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+  // Earlier repaints left other marks.
+  p_calls->enable(GL_STENCIL_TEST);
+  p_calls->stencilFunc(GL_ALWAYS, next_mark, ~0u);
+  p_calls->stencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
   repaints++;
   return *p_canvas;
+}
+
+void FrameCache::clearMarks() {
+  p_canvas->setActive(true);
+  p_calls->clearStencil(0);
+  p_calls->clear(GL_STENCIL_BUFFER_BIT);
+  next_mark = FIRST_MARK;
+}
+
+void FrameCache::keepToMarks() {
+  p_canvas->setActive(true);
+  p_calls->stencilFunc(GL_EQUAL, next_mark, ~0u);
+  p_calls->stencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
 }
 
 void FrameCache::finishRepaint() {
   p_canvas->setActive(true);
   p_calls->disable(GL_STENCIL_TEST);
+  next_mark++;
 }
 
 void FrameCache::present(sf::RenderTarget& target) {

@@ -33,7 +33,18 @@ class BackgroundGrid {
   // cell spans corner to corner + cell_size.
   void draw(sf::RenderTarget& target, sf::Vector2f corner, sf::Vector2f cell_size);
 
+  // Draws the backgrounds within triangles into target in one call; a
+  // triangle's texture coordinates are positions on the grid, in cells.
+  void drawParts(sf::RenderTarget& target, const std::vector<sf::Vertex>& triangles);
+
  private:
+  // The texture holding the grid's backgrounds as they are now; null if it
+  // cannot be made.
+  const sf::Texture* updatedTexture();
+
+  // How the grid's texels are drawn: over black they replace what is there.
+  sf::RenderStates states();
+
   int columns;
   int rows;
   bool opaque;

@@ -168,6 +168,20 @@ class CellBatch {
   // Repaints the marked tiles in the frame cache's picture.
   void repaintMarkedTiles();
 
+  // Gathers the marked tiles into rectangles of tiles, and fills the quads
+  // that paint them.
+  void gatherMarkedAreas(bool colored);
+
+  // Fills area_vertices with black quads, and grid_area_vertices with the
+  // quads the background grid paints (colored), of the rectangles gathered.
+  void appendAreaQuads(bool colored);
+
+  // The index of the tile in column column of tile row row.
+  std::size_t tileIndex(int column, int row) const;
+
+  // Whether rect reaches a marked tile, or perhaps only its neighbour.
+  bool touchesMarkedTile(const Edges& rect) const;
+
   // Whether the cell of index index, reaching reach, shows in a marked tile:
   // one that no later cell's background covers.
   bool showsInMarkedTile(const Edges& reach, int index) const;
@@ -297,7 +311,20 @@ class CellBatch {
   std::vector<unsigned char> tile_marked;
   std::vector<std::size_t> marked_tiles;
   std::vector<sf::Vertex> area_vertices;
+  std::vector<sf::Vertex> grid_area_vertices;
+  // Rectangles of marked tiles, by their first and last columns and rows;
+  // of them, those that reach the row being gathered.
+  struct TileRect {
+    int left;
+    int top;
+    int right;
+    int bottom;
+  };
+  std::vector<TileRect> area_rects;
+  std::vector<std::size_t> open_rects;
   std::vector<bool> chosen_cells;
+  // Whether the triangles being built are a repaint's, of the marked tiles.
+  bool repainting = false;
 
   // The code point of each byte for add(pen, color, ch); NOT_WIDENED until
   // first used, as the locale that widens it may be set after start.

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include <SFML/Graphics.hpp>
 
@@ -39,10 +38,13 @@ class FrameCache {
   // The texture, cleared to black, to draw a whole new picture into.
   sf::RenderTarget& startPicture();
 
-  // Paints the triangles areas black and returns the texture, into which
-  // everything drawn until finishRepaint() lands within those areas only:
-  // every other pixel keeps its colour.
-  sf::RenderTarget& startRepaint(const std::vector<sf::Vertex>& areas);
+  // Returns the texture, in which what is drawn until keepToMarks() marks
+  // the pixels it paints as the ones to repaint.
+  sf::RenderTarget& startRepaint();
+
+  // Keeps what is drawn into the texture until finishRepaint() within the
+  // marked pixels: every other pixel keeps its colour.
+  void keepToMarks();
   void finishRepaint();
 
   // Copies the picture into target, every pixel as it is.
@@ -79,6 +81,10 @@ class FrameCache {
   // pixel; false where the GL cannot, or target has none.
   bool copyFramebuffer(sf::RenderTarget& target);
 
+  // Clears the texture's stencil, so that the next mark is the only one in
+  // it.
+  void clearMarks();
+
   int width_pixels;
   int height_pixels;
   // Whether the cache may serve at all; cleared once the GL is found wanting.
@@ -87,6 +93,9 @@ class FrameCache {
   bool holding;
   // Whether the picture is drawn upside down, for a window.
   bool upside_down;
+  // The stencil value of the next repaint's pixels; every repaint takes a
+  // new one, so that the stencil is cleared only when they run out.
+  int next_mark;
   std::unique_ptr<StencilCalls> p_calls;
   std::unique_ptr<sf::RenderTexture> p_canvas;
   std::int64_t whole_pictures;
