@@ -1,5 +1,5 @@
-// The bunny runner's rules, played frame by frame without a window or sleeps;
-// keys arrive as window events through the input manager.
+// The bunny runner's rules, played frame by frame without a window or sleeps; keys arrive as window
+// events through the input manager.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -22,6 +22,7 @@
 
 using wd::GameManager;
 using wd::Vector;
+using Rows = std::vector<float>;
 
 namespace {
 
@@ -68,8 +69,8 @@ class Game : public ::testing::Test {
   wd::Object* bunny() const { return play.getPlayer()->getObject(); }
 
   // The bunny's row after each of the next frames.
-  std::vector<float> rowsOverFrames(int frames) {
-    std::vector<float> rows;
+  Rows rowsOverFrames(int frames) {
+    Rows rows;
     for (int i = 0; i < frames; i++) {
       frame();
       rows.push_back(bunny()->getPosition().getY());
@@ -86,28 +87,26 @@ class Game : public ::testing::Test {
 TEST_F(Game, SpaceJumpsOncePerStrokeAndTheBunnyLandsOnAPlatform) {
   frame();
   pressSpace();
-  EXPECT_EQ((std::vector<float>{29, 28, 27}), rowsOverFrames(3));
+  EXPECT_EQ((Rows{29, 28, 27}), rowsOverFrames(3));
   EXPECT_EQ("bunnyJump", spriteOf(bunny()));
   releaseSpace();
   pressSpace();  // in the air: ignored, and not kept for later
-  EXPECT_EQ((std::vector<float>{26, 25, 24, 23, 24, 25, 26, 27, 28, 29, 29}), rowsOverFrames(11));
+  EXPECT_EQ((Rows{26, 25, 24, 23, 24, 25, 26, 27, 28, 29, 29}), rowsOverFrames(11));
   EXPECT_EQ("bunnyWalk", spriteOf(bunny()));
   pressSpace();  // a held key repeats without a release: no second jump
-  EXPECT_EQ(std::vector<float>(5, 29), rowsOverFrames(5));
+  EXPECT_EQ(Rows(5, 29), rowsOverFrames(5));
 
-  // The first platform (row 26) comes under the bunny in mid-jump: it lands two
-  // rows above it and runs along it, where a plain jump would fall on at once.
+  // The first platform (row 26) comes under the bunny in mid-jump: it lands two rows above it and runs
+  // along it, where a plain jump would fall on at once.
   releaseSpace();
   pressSpace();
-  const std::vector<float> rows = rowsOverFrames(20);
-  EXPECT_EQ((std::vector<float>{23, 24, 24, 24, 24, 24}),
-            std::vector<float>(rows.begin() + 6, rows.begin() + 12));
+  const Rows rows = rowsOverFrames(20);
+  EXPECT_EQ((Rows{23, 24, 24, 24, 24, 24}), Rows(rows.begin() + 6, rows.begin() + 12));
   EXPECT_EQ(29.0f, rows.back());
 }
 
-// Left alone, the bunny runs into the first spikes; the game ends exactly when
-// the death animation shows frame 4. Meanwhile the terrain is rebuilt twice, yet
-// each sprite file is read once, so the registry never fills and the log stays quiet.
+// Left alone, the bunny runs into the first spikes; the game ends exactly when the death animation
+// shows frame 4. Meanwhile the terrain is rebuilt twice, yet each sprite file is read once.
 TEST_F(Game, ALoneRunScoresDiesOnSpikesAndReadsEachSpriteFileOnce) {
   wd_test::restartLog();
   EXPECT_FLOAT_EQ(1.5f, game.getScrollSpeed());
@@ -136,8 +135,8 @@ TEST_F(Game, ALoneRunScoresDiesOnSpikesAndReadsEachSpriteFileOnce) {
   EXPECT_EQ(nullptr, loadAnimation(spriteFileOf("nothing"), "nothing").getSprite());
   EXPECT_EQ(nullptr, loadAnimation(spriteFileOf("nothing"), "nothing").getSprite());  // not read again
   const std::string log = wd_test::readLog();
-  for (const char* file : {"gamestart", "bunnyWalk", "bunnyDeath", "gameover", "floor",
-                           "platform", "spikes", "nothing"}) {
+  for (const char* file : {"gamestart", "bunnyWalk", "bunnyDeath", "gameover", "floor", "platform", "spikes",
+                           "nothing"}) {
     const std::string loading = "Loading sprite 'sprites/" + std::string(file) + "-spr.txt'";
     EXPECT_EQ(log.find(loading), log.rfind(loading)) << file;
   }
@@ -145,25 +144,21 @@ TEST_F(Game, ALoneRunScoresDiesOnSpikesAndReadsEachSpriteFileOnce) {
   EXPECT_NE(std::string::npos, log.find("Error! Cannot open file 'sprites/nothing-spr.txt'"));
 }
 
-// A platform counts from a whole width right of the bunny's column 50 to half a
-// width left of it; spikes kill within a width either side and two rows. The
-// chunk is rebuilt once its floor is past column -50, truncated.
+// A platform counts from a whole width right of the bunny's column 50 to half a width left of it;
+// spikes kill within a width either side and two rows. The chunk is rebuilt once its floor is past
+// column -50, truncated.
 TEST_F(Game, PlatformAndSpikeBoundsAndTheRebuild) {
   const float PLATFORM = 12, SPIKES = 4;  // the widths the sprite files draw
   Chunk chunk(Vector(150, 40));
   chunk.addPiece("floor", Vector(-50.9f, 40));
   chunk.addPiece("platform", Vector(500, 26));
   chunk.addPiece("spikes", Vector(500, 31));
-  wd::ObjectListIterator li(&chunk.getPieces());
-  wd::Object* p_floor = li.currentObject();
-  li.next();
-  wd::Object* p_platform = li.currentObject();
-  li.next();
-  wd::Object* p_spikes = li.currentObject();
+  const std::vector<wd::Object*> pieces = wd_test::contents(chunk.getPieces());
+  wd::Object *p_floor = pieces[0], *p_platform = pieces[1], *p_spikes = pieces[2];
 
   const struct { float x, row, ground; } platforms[] = {
-      {50 + PLATFORM, 26, 29}, {50 + PLATFORM - 0.5f, 26, 24},
-      {50 - PLATFORM / 2 + 0.5f, 22, 20}, {50 - PLATFORM / 2, 22, 29}};
+      {50 + PLATFORM, 26, 29}, {50 + PLATFORM - 0.5f, 26, 24}, {50 - PLATFORM / 2 + 0.5f, 22, 20},
+      {50 - PLATFORM / 2, 22, 29}};
   for (const auto& c : platforms) {
     game.setGroundLevel(29);
     p_platform->setPosition(Vector(c.x, c.row));
@@ -195,8 +190,8 @@ TEST_F(Game, PlatformAndSpikeBoundsAndTheRebuild) {
   EXPECT_EQ(world_before - 3 + chunk.getPieces().getCount(), worldCount());
 }
 
-// The first terrain is fixed, so a game that starts afresh (score 0, speed
-// 1.5) always ends on the same frame.
+// The first terrain is fixed, so a game that starts afresh (score 0, speed 1.5) always ends on the
+// same frame.
 TEST(Games, ThreeGamesInARowEachStartAfresh) {
   GameManager& game = GameManager::getInstance();
   GamePlay play;

@@ -24,9 +24,7 @@ std::vector<std::string> journal;
 class Witness : public wd::Object {
  public:
   Witness() { setVelocity(wd::Vector(1, 0)); }
-  int handleEvent(const wd::Event* p_e) override {
-    return p_e->getType() == "wd::step" ? note("step") : 0;
-  }
+  int handleEvent(const wd::Event* p_e) override { return p_e->getType() == "wd::step" ? note("step") : 0; }
   int draw() override { return note("draw"); }
   int note(const std::string& what) {
     journal.push_back(what + " at " + std::to_string(static_cast<int>(getPosition().getX())));
@@ -53,9 +51,9 @@ TEST(GameManagerTest, StartsEveryManagerRunsPacedFramesAndStopsThemAll) {
   wd::GameManager& game = wd::GameManager::getInstance();
   wd::WorldManager& world = wd::WorldManager::getInstance();
   ASSERT_EQ(0, game.startUp());
-  const std::vector<const wd::Manager*> managers = {
-      &wd::LogManager::getInstance(), &wd::DisplayManager::getInstance(),
-      &wd::InputManager::getInstance(), &world, &wd::ResourceManager::getInstance()};
+  const std::vector<const wd::Manager*> managers = {&wd::LogManager::getInstance(), &wd::DisplayManager::getInstance(),
+                                                    &wd::InputManager::getInstance(), &world,
+                                                    &wd::ResourceManager::getInstance()};
   for (const wd::Manager* p_manager : managers) {
     EXPECT_TRUE(p_manager->isStarted()) << p_manager->getType();
   }
@@ -64,15 +62,14 @@ TEST(GameManagerTest, StartsEveryManagerRunsPacedFramesAndStopsThemAll) {
     EXPECT_EQ(50.0f, box.getVertical());
   }
 
-  // The step event reaches the object before the world moves it, the world
-  // draws it where it moved to, and the game's rules come last.
+  // The step event reaches the object before the world moves it, the world draws it where it moved
+  // to, and the game's rules come last.
   new Witness;
   ShortGame rules;
   const wd::Clock clock;
   game.run(&rules);
-  EXPECT_EQ((std::vector<std::string>{"set-up", "step at 0", "draw at 1", "rules", "step at 1",
-                                      "draw at 2", "rules", "step at 2", "draw at 3", "rules",
-                                      "tail"}),
+  EXPECT_EQ((std::vector<std::string>{"set-up", "step at 0", "draw at 1", "rules", "step at 1", "draw at 2", "rules",
+                                      "step at 2", "draw at 3", "rules", "tail"}),
             journal);
   EXPECT_GE(clock.elapsed(), 90);  // three paced frames of 33 ms
   EXPECT_LE(clock.elapsed(), 200);
