@@ -344,7 +344,7 @@ void CellBatch::forEachBucket(const Edges& rect, Visit visit) const {
   const int last_row = row_of(rect.bottom);
   for (int row = row_of(rect.top); row <= last_row; row++) {
     for (int column = column_of(rect.left); column <= last_column; column++) {
-      visit(static_cast<std::size_t>(row * (columns + 1) + column));
+      visit(tileIndex(column, row));
     }
   }
 }
@@ -370,8 +370,8 @@ bool CellBatch::findTileOwners(std::vector<int>& owners) const {
     if (cell < 0) {
       return false;
     }
-    const int tile = (cell / columns + 1) * (columns + 1) + cell % columns;
-    owners[static_cast<std::size_t>(tile)] = static_cast<int>(i);
+    // Tile row r + 1 is grid row r.
+    owners[tileIndex(cell % columns, cell / columns + 1)] = static_cast<int>(i);
   }
   return true;
 }
