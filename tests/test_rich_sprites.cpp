@@ -1,12 +1,11 @@
-// Sprite files that opt into cells (UTF-8 rows, 24-bit colours, colour maps), REXPaint pictures
-// written by libtcod, and the unchanged reading of every file that does not opt in.
+// The sprite file reader and the registry, checked against the exact bytes they log: plain files, files
+// that opt into cells (UTF-8 rows, 24-bit colours, colour maps) and REXPaint pictures written by libtcod.
 #include <iconv.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -16,13 +15,11 @@
 
 #include "CellPalette.h"
 #include "Cp437.h"
-#include "DisplayManager.h"
 #include "RichSpriteWriter.h"
 #include "Sprite.h"
 #include "SpriteResourceManager.h"
-#include "Utf8Decoder.h"
-#include "WorldManager.h"
 #include "XpImage.h"
+#include "display_fixture.h"
 #include "test_support.h"
 
 namespace {
@@ -32,9 +29,13 @@ using Bytes = std::vector<std::uint8_t>;
 using wd_test::readLog;
 using wd_test::restartLog;
 
+// The registry on its own, without the audio part that derives from it.
 class Registry : public wd::SpriteResourceManager {};
 
 const std::string SRM = "SRM::loadSprite(): ";
+const std::string NO_FRAME = SRM + "Error! No frame data to add.";
+const std::string LOADED = SRM + "Sprite 'L' loaded.", NOT_LOADED = SRM + "Sprite 'L' not loaded.";
+const Lines BAD_COLOUR = {"  Valid colors are: black, red, green, yellow,", "                    blue, magenta, cyan and white."};
 
 std::string sourceDir() { return std::getenv("WD_SOURCE_DIR"); }
 std::string fixture(const std::string& name) { return std::string(std::getenv("WD_BINARY_DIR")) + "/xp-fixtures/" + name; }
@@ -47,7 +48,7 @@ std::string joined(const Lines& lines, const std::string& before, const std::str
   return text;
 }
 std::string logOf(const Lines& messages) { return joined(messages, " Message: ", ""); }
-std::string textOf(const Lines& lines) { return joined(lines, "", "\n"); }
+std::string textOf(const Lines& lines, const std::string& line_end = "\n") { return joined(lines, "", line_end); }
 
 Lines linesOf(const std::string& text) {
   Lines lines;
@@ -63,16 +64,15 @@ std::string openedLog(const std::string& path, const Lines& messages) {
   return logOf({SRM + "Loading sprite '" + path + "'.", SRM + "Opened file '" + path + "'."}) + logOf(messages);
 }
 
+const std::string FILE_NAME = "sprites/rich-spr.txt";
+const std::string OPENED = openedLog(FILE_NAME, {});
+
+// A green 3 x 2 sprite of two frames; entry i is file line i + 1.
+const Lines EXAMPLE = {"<HEADER>", "frames 2", "width 3", "height 2", "color green", "slowdown 4", "</HEADER>", "<BODY>",
+                       "(o)", "/#\\", "end", "(o)", "\\#/", "end", "</BODY>", "<FOOTER>", "version 1", "</FOOTER>"};
+
 std::u32string codePointsOf(const wd::Frame& frame) {
   return std::u32string(frame.getCodePoints().begin(), frame.getCodePoints().end());
-}
-
-std::u32string decoded(const std::string& utf8) {
-  std::u32string text;
-  for (wd::Utf8Decoder decoder(utf8); !decoder.atEnd();) {
-    text += decoder.next().code_point;
-  }
-  return text;
 }
 
 // The complete example of the format's documentation: the block after the marker line.
@@ -85,7 +85,7 @@ std::string documentedExample() {
 
 class RichSpriteTest : public ::testing::Test {
  protected:
-  int load(const std::string& text, const std::string& file = "sprites/rich-spr.txt", const std::string& label = "L") {
+  int load(const std::string& text, const std::string& file = FILE_NAME, const std::string& label = "L") {
     wd_test::writeFile(file, text);
     restartLog();
     return registry.loadSprite(file, label);
@@ -97,14 +97,11 @@ class RichSpriteTest : public ::testing::Test {
 // The documented file: glyphs beyond ASCII, a sprite colour #rrggbb, a palette and the two maps.
 TEST_F(RichSpriteTest, DocumentedFileLoadsCellsAndColours) {
   ASSERT_EQ(load(documentedExample()), 0) << readLog();
-  EXPECT_EQ(readLog(), openedLog("sprites/rich-spr.txt", {"\t      Frames: 2", "\t       Width: 5", "\t      Height: 3",
-                                                          "\t    Slowdown: 8", "\t       Color: #ffcc00",
-                                                          SRM + "Sprite 'L' loaded."}));
+  EXPECT_EQ(readLog(), openedLog(FILE_NAME, {"\t      Frames: 2", "\t       Width: 5", "\t      Height: 3",
+                                                          "\t    Slowdown: 8", "\t       Color: #ffcc00", LOADED}));
   const wd::Sprite& sprite = *registry.getSprite("L");
-  EXPECT_TRUE(sprite.hasRgbColor());
-  EXPECT_EQ(sprite.getRgbColor(), sf::Color(0xff, 0xcc, 0x00));
-  EXPECT_EQ(sprite.getColor(), wd::WHITE);
-  EXPECT_EQ(sprite.getSlowdown(), 8);
+  EXPECT_EQ(std::make_tuple(sprite.hasRgbColor(), sprite.getRgbColor(), sprite.getColor(), sprite.getSlowdown()),
+            std::make_tuple(true, sf::Color(0xff, 0xcc, 0x00), wd::WHITE, 8));
   const wd::Frame frame = sprite.getFrame(0);
   EXPECT_EQ(codePointsOf(frame), U"╔═══╗║ ♥ ║╚═══╝");
   EXPECT_EQ(frame.getString(), "╔═══╗║ ♥ ║╚═══╝");
@@ -120,9 +117,7 @@ TEST_F(RichSpriteTest, DocumentedFileLoadsCellsAndColours) {
 TEST_F(RichSpriteTest, WrittenSpritesReadBackTheSame) {
   const std::vector<std::string> sources = {
       documentedExample(),
-      // A plain file: its bytes become cells of the opted-in form.
-      textOf({"<HEADER>", "frames 1", "width 3", "height 2", "color cyan", "</HEADER>", "<BODY>", "(o)", "/#\\",
-              "end", "</BODY>", "<FOOTER>", "version 1", "</FOOTER>"}),
+      textOf(EXAMPLE),  // a plain file: its bytes become cells of the opted-in form
       // Opted in without a palette, a named colour; characters of two, three and four bytes are a cell each.
       textOf({"<HEADER>", "format rich", "frames 1", "width 3", "height 1", "color red", "slowdown 3", "</HEADER>",
               "<BODY>", "é€🂡", "end", "</BODY>", "<FOOTER>", "version 7", "</FOOTER>"})};
@@ -140,7 +135,8 @@ TEST_F(RichSpriteTest, WrittenSpritesReadBackTheSame) {
     EXPECT_EQ(settings(second), settings(first));
     for (int i = 0; i < first.getFrameCount(); i++) {
       const wd::Frame before = first.getFrame(i), after = second.getFrame(i);
-      EXPECT_EQ(codePointsOf(after), before.hasCodePoints() ? codePointsOf(before) : decoded(before.getString()));
+      const std::string ascii = before.getString();  // of the plain file
+      EXPECT_EQ(codePointsOf(after), before.hasCodePoints() ? codePointsOf(before) : std::u32string(ascii.begin(), ascii.end()));
       EXPECT_EQ(after.getForeground(), before.getForeground());
       EXPECT_EQ(after.getBackground(), before.getBackground());
     }
@@ -162,60 +158,140 @@ Lines edit(int line, int remove, const Lines& insert, Lines lines = CELLS) {
   return lines;
 }
 
-// Every failure names its file line; a file that does not opt in reads its rows as bytes, as ever.
-TEST_F(RichSpriteTest, EachFailureNamesItsLine) {
-  const std::string opened = openedLog("sprites/rich-spr.txt", {});
+// The log of an opened file whose header was read in full after these warnings.
+std::string headerLog(const Lines& warnings = {}, const std::string& frames = "2", const std::string& color = "green",
+                      const std::string& slowdown = "4") {
+  return OPENED + logOf(warnings) + logOf({"\t      Frames: " + frames, "\t       Width: 3", "\t      Height: 2",
+                                           "\t    Slowdown: " + slowdown, "\t       Color: " + color});
+}
+
+// The example with `remove` of its lines from file line `line` on replaced by `insert`.
+Lines change(int line, int remove, const Lines& insert, const Lines& lines = EXAMPLE) {
+  return edit(line, remove, insert, lines);
+}
+
+// Messages name true file lines, unused header lines included; file text is only ever an argument of a log
+// format; a failed load registers nothing and ends with the not-loaded line. A file that does not opt into
+// cells reads its rows as bytes, as ever.
+TEST_F(RichSpriteTest, EachFileLeavesItsExactLog) {
+  // CR LF files read like LF files.
+  ASSERT_EQ(load(textOf(EXAMPLE, "\r\n")), 0);
+  EXPECT_EQ(readLog(), headerLog() + logOf({LOADED}));
+  const wd::Sprite& sprite = *registry.getSprite("L");
+  EXPECT_EQ((std::vector<int>{sprite.getFrameCount(), sprite.getWidth(), sprite.getHeight(), sprite.getSlowdown(),
+                              sprite.getColor()}), (std::vector<int>{2, 3, 2, 4, wd::GREEN}));
+  EXPECT_EQ(sprite.getLabel() + sprite.getFrame(0).getString() + sprite.getFrame(1).getString(), "L(o)/#\\(o)\\#/");
+  ASSERT_EQ(registry.unloadSprite("L"), 0);
+  const std::string text = textOf(EXAMPLE);
+  EXPECT_EQ(load(text.substr(0, text.size() - 1)), -1);
+  EXPECT_EQ(readLog(), headerLog() + logOf({"getLine(): Error! Unexpected end of file.",
+                                            "readData(): Error! Never encountered '</FOOTER>'.", NOT_LOADED}));
   const Lines settings = {"\t      Frames: 1", "\t       Width: 3", "\t      Height: 2", "\t    Slowdown: 2"};
-  const std::string header = opened + logOf(settings) + logOf({"\t       Color: #102030"});
+  const std::string header = OPENED + logOf(settings) + logOf({"\t       Color: #102030"});
   ASSERT_EQ(load(textOf(CELLS)), 0) << readLog();
-  EXPECT_EQ(readLog(), header + logOf({SRM + "Sprite 'L' loaded."}));
+  EXPECT_EQ(readLog(), header + logOf({LOADED}));
   const wd::Frame frame = registry.getSprite("L")->getFrame(0);
   EXPECT_EQ(codePointsOf(frame), U"─█─░▒▓");
   const sf::Color a(255, 0, 0), b(0, 255, 0);
   EXPECT_EQ(frame.getForeground(), (std::vector<sf::Color>{a, b, a, b, a, b}));
   EXPECT_EQ(frame.getBackground(), (std::vector<sf::Color>{b, b, b, a, a, a}));
   registry.unloadSprite("L");
-
-  const std::string no_frame = SRM + "Error! No frame data to add.", unused = SRM + "Warning! Unused HEADER lines:";
-  const Lines bad_colour = {"  Valid colors are: black, red, green, yellow,", "                    blue, magenta, cyan and white."};
+  const std::string unused = SRM + "Warning! Unused HEADER lines:";
   const std::string plain = logOf({"\t'palette a #ff0000'", "\t'palette b #00ff00'"}) + logOf(settings);
+  const std::string colour = "color %s%n%x";
+  const std::string dup_colour =
+      headerLog({"matchLineStr(): Warning! '" + colour + "' matches multiple lines."}, "2", "%s%n%x");
   const std::vector<std::tuple<Lines, std::string, Lines>> cases = {
-      // An overlong '/', a surrogate, a sequence cut off at the end of the row.
+      {change(8, 0, {""}), headerLog(), {"readData(): Error line 8! Expected '<BODY>', have ''."}},
+      // An empty line inside a section ends it as if the closing tag were missing.
+      {change(3, 1, {""}), OPENED, {"readData(): Error! Never encountered '</HEADER>'."}},
+      {change(12, 1, {"()"}), headerLog(), {"\tError! Line 12: Line length is 2 (frame width is 3).", "\tLine 12: '()'", NO_FRAME}},
+      {change(2, 0, {"author me"}, change(10, 1, {"/#\\ "})), headerLog({unused, "\t'author me'"}),
+       {"\tError! Line 11: Line length is 4 (frame width is 3).", "\tLine 11: '/#\\ '", NO_FRAME}},
+      {change(11, 1, {"END"}), headerLog(), {"\tError! Line 11: Expected 'end'.", "\tLine 11: 'END'", NO_FRAME}},
+      {change(12, 3, {}), headerLog(), {"\tError! Line 12: No more frame data before 'end'.", NO_FRAME}},
+      {change(15, 0, {"(-)", "/#\\", "end"}), headerLog(),
+       {SRM + "Error! Extra BODY:", "\tline 15: (-)", "\tline 16: /#\\", "\tline 17: end"}},
+      // Required keys that are absent or bare (no value at all) fail the load.
+      {change(2, 1, {"frame 2"}), OPENED, {SRM + "Error! Missing 'frames' in header."}},
+      {change(4, 1, {"height"}), OPENED, {SRM + "Error! Missing 'height' in header."}},
+      {change(5, 2, {}), headerLog({SRM + "Warning! No 'color' in header.", SRM + "Warning! No 'slowdown' in header."}, "2",
+                                   "default", "0"), {LOADED}},
+      {change(6, 0, {colour}), dup_colour, {SRM + "Error! Unrecognized color '%s%n%x'.", BAD_COLOUR[0], BAD_COLOUR[1]}},
+      // The colour is checked only after the body section was read.
+      {change(16, 1, {"</BOD>"}, change(6, 0, {colour})), dup_colour,
+       {"getLine(): Error! Unexpected end of file.", "readData(): Error! Never encountered '</BODY>'."}},
+      {change(17, 1, {"author me"}), headerLog(), {SRM + "Error! Missing 'version' in FOOTER (line 17)."}},
+      {change(18, 0, {"author %s"}, change(7, 0, {"slowdown 5%n"})),
+       headerLog({"matchLineInt(): Warning! 'slowdown 5%n' matches multiple lines."}, "2", "green", "5"),
+       {SRM + "Warning! Unused FOOTER lines:", "\t'author %s'", LOADED}},
+      // Absurd frame counts fail without allocating; values beyond an int saturate.
+      {change(2, 1, {"frames 2000000000"}), headerLog({}, "2000000000"),
+       {"\tError! Line 15: No more frame data before 'end'.", NO_FRAME}},
+      {change(2, 1, {"frames -2"}), headerLog({}, "-2"), {SRM + "Error! Unable to create Sprite."}},
+      {change(2, 1, {"frames -99999999999"}), headerLog({}, "-2147483648"), {SRM + "Error! Unable to create Sprite."}},
+      // Files of cells: an overlong '/', a surrogate, a sequence cut off at the end of the row.
       {edit(12, 1, {"\xC0\xAF█─"}), header,
-       {"\tError! Line 12: Malformed UTF-8 at byte 1 (character 1).", "\tLine 12: '\xC0\xAF█─'", no_frame}},
+       {"\tError! Line 12: Malformed UTF-8 at byte 1 (character 1).", "\tLine 12: '\xC0\xAF█─'", NO_FRAME}},
       {edit(13, 1, {"░\xED\xA0\x80▓"}), header,
-       {"\tError! Line 13: Malformed UTF-8 at byte 4 (character 2).", "\tLine 13: '░\xED\xA0\x80▓'", no_frame}},
+       {"\tError! Line 13: Malformed UTF-8 at byte 4 (character 2).", "\tLine 13: '░\xED\xA0\x80▓'", NO_FRAME}},
       {edit(12, 1, {"─█\xE2\x94"}), header,
-       {"\tError! Line 12: Malformed UTF-8 at byte 7 (character 3).", "\tLine 12: '─█\xE2\x94'", no_frame}},
+       {"\tError! Line 12: Malformed UTF-8 at byte 7 (character 3).", "\tLine 12: '─█\xE2\x94'", NO_FRAME}},
       // Widths count code points, not bytes.
       {edit(13, 1, {"░▒▓▓"}), header,
-       {"\tError! Line 13: Line length is 4 (frame width is 3).", "\tLine 13: '░▒▓▓'", no_frame}},
+       {"\tError! Line 13: Line length is 4 (frame width is 3).", "\tLine 13: '░▒▓▓'", NO_FRAME}},
       {edit(15, 1, {"ba"}), header,
-       {"\tError! Line 15: Colour map row length is 2 (frame width is 3).", "\tLine 15: 'ba'", no_frame}},
-      {edit(17, 1, {}), header, {"\tError! Line 17: Colour map has only 1 of 2 rows.", "\tLine 17: 'end'", no_frame}},
-      {edit(18, 0, {"aaa"}), header, {"\tError! Line 18: Expected 'end'.", "\tLine 18: 'aaa'", no_frame}},
-      {edit(16, 3, {}), header, {"\tError! Line 16: No more frame data before 'end'.", no_frame}},
+       {"\tError! Line 15: Colour map row length is 2 (frame width is 3).", "\tLine 15: 'ba'", NO_FRAME}},
+      {edit(17, 1, {}), header, {"\tError! Line 17: Colour map has only 1 of 2 rows.", "\tLine 17: 'end'", NO_FRAME}},
+      {edit(18, 0, {"aaa"}), header, {"\tError! Line 18: Expected 'end'.", "\tLine 18: 'aaa'", NO_FRAME}},
+      {edit(16, 3, {}), header, {"\tError! Line 16: No more frame data before 'end'.", NO_FRAME}},
       {edit(14, 1, {"abz"}), header,
-       {"\tError! Line 14: Unknown palette letter 'z' (column 3).", "\tLine 14: 'abz'", no_frame}},
-      {edit(8, 1, {"palette a red"}), opened,
+       {"\tError! Line 14: Unknown palette letter 'z' (column 3).", "\tLine 14: 'abz'", NO_FRAME}},
+      {edit(8, 1, {"palette a red"}), OPENED,
        {"\tError! Line 8: A palette line reads 'palette <letter> #rrggbb'.", "\tLine 8: 'palette a red'"}},
-      {edit(9, 1, {"palette a #00ff00"}), opened,
+      {edit(9, 1, {"palette a #00ff00"}), OPENED,
        {"\tError! Line 9: Palette letter 'a' is given twice.", "\tLine 9: 'palette a #00ff00'"}},
-      {edit(6, 1, {"color #10203"}), opened + logOf(settings) + logOf({"\t       Color: #10203"}),
-       {SRM + "Error! Unrecognized color '#10203'.", bad_colour[0], bad_colour[1]}},
+      {edit(6, 1, {"color #10203"}), OPENED + logOf(settings) + logOf({"\t       Color: #10203"}),
+       {SRM + "Error! Unrecognized color '#10203'.", BAD_COLOUR[0], BAD_COLOUR[1]}},
       // Without the exact opt-in line the file is a plain one: its extra lines are unused, its rows bytes.
-      {edit(2, 1, {"format  rich"}), opened + logOf({unused, "\t'format  rich'"}) + plain + logOf({"\t       Color: #102030"}),
-       {SRM + "Error! Unrecognized color '#102030'.", bad_colour[0], bad_colour[1]}},
+      {edit(2, 1, {"format  rich"}), OPENED + logOf({unused, "\t'format  rich'"}) + plain + logOf({"\t       Color: #102030"}),
+       {SRM + "Error! Unrecognized color '#102030'.", BAD_COLOUR[0], BAD_COLOUR[1]}},
       {edit(2, 1, {"format rich "}, edit(6, 1, {"color blue"})),
-       opened + logOf({unused, "\t'format rich '"}) + plain + logOf({"\t       Color: blue"}),
-       {"\tError! Line 12: Line length is 9 (frame width is 3).", "\tLine 12: '─█─'", no_frame}},
+       OPENED + logOf({unused, "\t'format rich '"}) + plain + logOf({"\t       Color: blue"}),
+       {"\tError! Line 12: Line length is 9 (frame width is 3).", "\tLine 12: '─█─'", NO_FRAME}},
   };
   for (const auto& [file, before, messages] : cases) {
     const std::string text = textOf(file);
-    EXPECT_EQ(load(text), -1) << text;
-    EXPECT_EQ(readLog(), before + logOf(messages) + logOf({SRM + "Sprite 'L' not loaded."})) << text;
-    EXPECT_EQ(registry.getSprite("L"), nullptr);
+    const bool loaded = messages.back() == LOADED;
+    EXPECT_EQ(load(text), loaded ? 0 : -1) << text;
+    EXPECT_EQ(readLog(), before + logOf(messages) + (loaded ? "" : logOf({NOT_LOADED}))) << text;
+    EXPECT_EQ(registry.unloadSprite("L"), loaded ? 0 : -1) << text;
   }
+}
+
+TEST_F(RichSpriteTest, RegistryFindsByLabelAndHoldsAThousand) {
+  restartLog();
+  EXPECT_EQ(registry.loadSprite("sprites/%s%n-none.txt", "%n%n"), -1);
+  EXPECT_EQ(readLog(), logOf({SRM + "Loading sprite 'sprites/%s%n-none.txt'.",
+                              SRM + "Error! Cannot open file 'sprites/%s%n-none.txt'.", SRM + "Sprite '%n%n' not loaded."}));
+  for (int i = 0; i < wd::MAX_SPRITES; i++) {
+    ASSERT_EQ(load(textOf(EXAMPLE), FILE_NAME, i == wd::MAX_SPRITES - 1 ? "b" : "a"), 0) << i;
+  }
+  // The file named here does not exist: the refusal must come before any opening.
+  restartLog();
+  EXPECT_EQ(registry.loadSprite("sprites/none-spr.txt", "L"), -1);
+  EXPECT_EQ(readLog(), logOf({SRM + "Error! Cannot add more Sprites (max is 1000).", NOT_LOADED}));
+  // The first sprite of a label is the one found and unloaded; the rest move up.
+  const wd::Sprite *p_first_a = registry.getSprite("a"), *p_b = registry.getSprite("b");
+  EXPECT_EQ(registry.unloadSprite("nobody"), -1);
+  ASSERT_EQ(registry.unloadSprite("a"), 0);
+  EXPECT_NE(registry.getSprite("a"), p_first_a);
+  EXPECT_EQ(registry.getSprite("b"), p_b);
+  EXPECT_EQ(load(textOf(EXAMPLE)), 0);  // into the freed slot
+  EXPECT_EQ(load(textOf(EXAMPLE)), -1);
+  // Sprites loaded before a start are freed, not lost (LeakSanitizer checks).
+  EXPECT_EQ(registry.startUp(), 0);
+  EXPECT_EQ(registry.getSprite("a"), nullptr);
 }
 
 // The body of a plain file: the frames' rows joined, each frame's "end" dropped.
@@ -246,9 +322,8 @@ TEST_F(RichSpriteTest, ShippedPlainSpritesReadAsBefore) {
       restartLog();
       ASSERT_EQ(registry.loadSprite(path, "L"), 0) << path;
       EXPECT_EQ(readLog(), openedLog(path, {"\t      Frames: " + valueOf(file, "frames"), "\t       Width: " + valueOf(file, "width"),
-                                            "\t      Height: " + valueOf(file, "height"),
-                                            "\t    Slowdown: " + valueOf(file, "slowdown"),
-                                            "\t       Color: " + valueOf(file, "color"), SRM + "Sprite 'L' loaded."}));
+                                            "\t      Height: " + valueOf(file, "height"), "\t    Slowdown: " + valueOf(file, "slowdown"),
+                                            "\t       Color: " + valueOf(file, "color"), LOADED}));
       const wd::Sprite& sprite = *registry.getSprite("L");
       EXPECT_FALSE(sprite.hasRgbColor()) << path;
       EXPECT_STREQ(wd::colorName(sprite.getColor()), valueOf(file, "color").c_str()) << path;
@@ -306,11 +381,7 @@ TEST(CellPaletteTest, ColoursAndLetters) {
 }
 
 // The cells that libtcod's writer says the editor shows, as listed beside each picture.
-struct ShownCell {
-  bool empty;
-  int code;
-  sf::Color foreground, background;
-};
+struct ShownCell { bool empty; int code; sf::Color foreground, background; };
 
 std::vector<ShownCell> shownCells(const std::string& name) {
   std::vector<ShownCell> cells;
@@ -342,11 +413,10 @@ TEST_F(RichSpriteTest, IndependentXpFilesLoadComposited) {
     ASSERT_EQ(shown.size(), frame.getCodePoints().size());
     for (std::size_t i = 0; i < shown.size(); i++) {
       const ShownCell& cell = shown[i];
-      EXPECT_EQ(frame.getCodePoints()[i], cell.empty ? U' ' : unicodeOf(cell.code)) << name << " " << i;
-      EXPECT_EQ(frame.getBackground()[i], cell.empty ? sf::Color::Black : cell.background) << name << " " << i;
-      if (!cell.empty) {
-        EXPECT_EQ(frame.getForeground()[i], cell.foreground) << name << " " << i;
-      }
+      SCOPED_TRACE(name + " " + std::to_string(i));
+      EXPECT_EQ(frame.getCodePoints()[i], cell.empty ? U' ' : unicodeOf(cell.code));
+      EXPECT_EQ(frame.getBackground()[i], cell.empty ? sf::Color::Black : cell.background);
+      EXPECT_TRUE(cell.empty || frame.getForeground()[i] == cell.foreground);
     }
   }
   // The layers picture shows all three kinds of cell: lower layer, upper layer, none.
@@ -374,7 +444,7 @@ TEST(RichSpriteWriterTest, RefusesWhatItCannotWrite) {
   }
   wd::Frame frame(static_cast<int>(cells.size()), 1, cells);
   ASSERT_EQ(frame.setCellColors(foreground, background), 0);
-  wd::Sprite sprite(1);
+  wd::Sprite sprite(1), fits(1);
   sprite.setWidth(frame.getWidth());
   sprite.setHeight(1);
   sprite.addFrame(frame);
@@ -384,7 +454,6 @@ TEST(RichSpriteWriterTest, RefusesWhatItCannotWrite) {
   // One colour fewer fits: every letter of the palette is used.
   background.back() = background.front();
   ASSERT_EQ(frame.setCellColors(foreground, background), 0);
-  wd::Sprite fits(1);
   fits.addFrame(frame);
   ASSERT_EQ(wd::RichSpriteWriter::write(fits, &text), 0);
   EXPECT_NE(text.find("palette ~ #"), std::string::npos);
@@ -402,12 +471,6 @@ Bytes unpack(const std::string& path) {
   gzclose(file);
   bytes.resize(got < 0 ? 0 : got);
   return bytes;
-}
-
-void pack(const std::string& path, const Bytes& bytes) {
-  gzFile file = gzopen(path.c_str(), "wb");
-  gzwrite(file, bytes.data(), static_cast<unsigned>(bytes.size()));
-  gzclose(file);
 }
 
 // The bytes with a little-endian 32-bit value written at the given place.
@@ -440,30 +503,30 @@ TEST_F(RichSpriteTest, BrokenXpFilesFailCleanly) {
   };
   std::string packed = wd_test::readFile(fixture("layers.xp")), flipped = packed;
   flipped[flipped.size() - 6] ^= 0x5a;  // in the checksum
-  const std::vector<std::pair<std::string, std::string>> streams = {
+  std::vector<std::pair<std::string, std::string>> streams = {
       {textOf(CELLS), "not a gzip stream"},
       {packed.substr(0, packed.size() / 2), "broken gzip stream (unexpected end of file)"},
       {flipped, "broken gzip stream (incorrect data check)"},
   };
-  std::vector<std::pair<std::string, std::string>> files;  // the path and why it fails
-  for (const auto& [bytes, why] : unpacked) {
-    files.push_back({"sprites/broken" + std::to_string(files.size()) + ".xp", why});
-    pack(files.back().first, bytes);
+  for (const auto& [bytes, why] : unpacked) {  // packed as the editor does
+    const std::string path = "sprites/packed.xp";
+    gzFile file = gzopen(path.c_str(), "wb");
+    gzwrite(file, bytes.data(), static_cast<unsigned>(bytes.size()));
+    gzclose(file);
+    streams.push_back({wd_test::readFile(path), why});
   }
-  for (const auto& [stream, why] : streams) {
-    files.push_back({"sprites/broken" + std::to_string(files.size()) + ".xp", why});
-    wd_test::writeFile(files.back().first, stream);
-  }
-  for (const auto& [path, why] : files) {
+  for (std::size_t i = 0; i < streams.size(); i++) {
+    const std::string path = "sprites/broken" + std::to_string(i) + ".xp", &why = streams[i].second;
+    wd_test::writeFile(path, streams[i].first);
     restartLog();
     EXPECT_EQ(registry.loadSprite(path, "L"), -1) << path;
-    EXPECT_EQ(readLog(), openedLog(path, {SRM + "Error! REXPaint file '" + path + "': " + why + ".", SRM + "Sprite 'L' not loaded."}));
+    EXPECT_EQ(readLog(), openedLog(path, {SRM + "Error! REXPaint file '" + path + "': " + why + ".", NOT_LOADED}));
     EXPECT_EQ(registry.getSprite("L"), nullptr);
   }
   restartLog();
   EXPECT_EQ(registry.loadSprite("sprites/none.xp", "L"), -1);
-  EXPECT_EQ(readLog(), logOf({SRM + "Loading sprite 'sprites/none.xp'.", SRM + "Error! Cannot open file 'sprites/none.xp'.",
-                              SRM + "Sprite 'L' not loaded."}));
+  EXPECT_EQ(readLog(),
+            logOf({SRM + "Loading sprite 'sprites/none.xp'.", SRM + "Error! Cannot open file 'sprites/none.xp'.", NOT_LOADED}));
 }
 
 // Colours must fit the cells; setColor takes over from a 24-bit sprite colour.
@@ -483,33 +546,18 @@ TEST(FrameCellsTest, ColoursFitTheCellsAndSetColorTakesOverTheRgbColour) {
   EXPECT_EQ(sprite.getRgbColor(), sf::Color::Red);
 }
 
-wd::DisplayManager& display() { return wd::DisplayManager::getInstance(); }
-
-// The picture drawn since the last one; the next starts empty.
-Bytes takePicture() {
-  const sf::Image image = display().captureFrame();
-  display().swapBuffers();
-  const std::uint8_t* p_pixels = image.getPixelsPtr();
-  return Bytes(p_pixels, p_pixels + 4 * image.getSize().x * image.getSize().y);
-}
-
-int litPixels(const Bytes& picture) {
-  int lit = 0;
-  for (std::size_t i = 0; i < picture.size(); i += 4) {
-    lit += picture[i] + picture[i + 1] + picture[i + 2] > 0 ? 1 : 0;
-  }
-  return lit;
-}
+using FrameDrawTest = wd_test::DisplayFixture;
 
 // A frame of cells draws each cell as a glyph where a plain frame would put its character: in the cell's own
 // colours, or else in the sprite's 24-bit colour (or its colour's) on the plain background.
-TEST(FrameDrawTest, CellsDrawAsGlyphsInTheirColours) {
-  if (!wd_test::displayAvailable()) {
-    GTEST_SKIP() << "no X server";
-  }
-  ASSERT_EQ(display().startUp(), 0);
-  wd::WorldManager::getInstance().setView(wd::Box(wd::Vector(0, 0), 100, 50));
-  display().swapBuffers();
+TEST_F(FrameDrawTest, CellsDrawAsGlyphsInTheirColours) {
+  wd::DisplayManager& display = wd::DisplayManager::getInstance();
+  // The picture drawn since the last one; the next starts empty.
+  const auto takePicture = [&display]() {
+    const sf::Image image = display.captureFrame();
+    display.swapBuffers();
+    return Bytes(image.getPixelsPtr(), image.getPixelsPtr() + 4 * image.getSize().x * image.getSize().y);
+  };
   const std::vector<char32_t> glyphs = {U'#', U'@', U'█', U'%', U'&', U'M', U'W', U'$'};
   std::vector<sf::Color> foreground, background;
   for (int i = 0; i < 8; i++) {
@@ -525,9 +573,9 @@ TEST(FrameDrawTest, CellsDrawAsGlyphsInTheirColours) {
     for (int i = 0; i < 8; i++) {
       const wd::Vector cell(18.0f + i % 4, 9.0f + i / 4);
       if (p_color == nullptr) {
-        display().drawGlyph(cell, glyphs[i], foreground[i], background[i]);
+        display.drawGlyph(cell, glyphs[i], foreground[i], background[i]);
       } else {
-        display().drawGlyph(cell, glyphs[i], *p_color);
+        display.drawGlyph(cell, glyphs[i], *p_color);
       }
     }
     return takePicture();
@@ -535,7 +583,11 @@ TEST(FrameDrawTest, CellsDrawAsGlyphsInTheirColours) {
   EXPECT_EQ(colored.draw(wd::Vector(20, 10), wd::RED), 0);
   const Bytes own = takePicture();
   EXPECT_EQ(own, drawnByHand(nullptr));
-  EXPECT_GT(litPixels(own), 100);
+  int lit = 0;
+  for (std::size_t i = 0; i < own.size(); i += 4) {
+    lit += own[i] + own[i + 1] + own[i + 2] > 0 ? 1 : 0;
+  }
+  EXPECT_GT(lit, 100);
   EXPECT_EQ(sprite.draw(0, wd::Vector(20, 10)), 0);
   const Bytes in_sprite_color = takePicture();
   EXPECT_EQ(in_sprite_color, drawnByHand(&sf::Color::White));
@@ -546,7 +598,6 @@ TEST(FrameDrawTest, CellsDrawAsGlyphsInTheirColours) {
   EXPECT_EQ(in_rgb, drawnByHand(&orange));
   EXPECT_NE(in_rgb, in_sprite_color);
   EXPECT_EQ(wd::Frame(4, 2, std::vector<char32_t>{}).draw(wd::Vector(20, 10), sf::Color::Red), -1);
-  display().shutDown();
 }
 
 }  // namespace
