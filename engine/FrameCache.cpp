@@ -9,18 +9,22 @@
 
 namespace wd {
 
-struct FrameCache::StencilCalls {
+struct FrameCache::GlCalls {
   void(APIENTRY* enable)(GLenum);
   void(APIENTRY* disable)(GLenum);
   void(APIENTRY* clearStencil)(GLint);
   void(APIENTRY* clear)(GLbitfield);
   void(APIENTRY* stencilFunc)(GLenum, GLint, GLuint);
   void(APIENTRY* stencilOp)(GLenum, GLenum, GLenum);
-  // For copying between framebuffers; null where the GL cannot.
   void(APIENTRY* getIntegerv)(GLenum, GLint*);
+  // For copying between framebuffers; null where the GL cannot.
   void(APIENTRY* bindFramebuffer)(GLenum, GLuint);
   void(APIENTRY* blitFramebuffer)(GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLint,
                                   GLbitfield, GLenum);
+  // For laying the texture's pixels out anew.
+  void(APIENTRY* bindTexture)(GLenum, GLuint);
+  void(APIENTRY* texImage2D)(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum,
+                             const void*);
 };
 
 namespace {
@@ -35,6 +39,10 @@ const GLenum FRAMEBUFFER = 0x8D40;
 const GLenum READ_FRAMEBUFFER = 0x8CA8;
 const GLenum DRAW_FRAMEBUFFER = 0x8CA9;
 const GLenum FRAMEBUFFER_BINDING = 0x8CA6;
+
+// Pixels as blue, green, red and alpha bytes in memory, from GL 1.2.
+const GLenum BGRA = 0x80E1;
+const GLenum UNSIGNED_INT_8_8_8_8_REV = 0x8367;
 
 template <typename Call>
 bool fetch(Call& call, const char* name) {
@@ -124,14 +132,16 @@ bool FrameCache::glHasWhatItNeeds() {
       !hasExtension(extensions, "GL_EXT_packed_depth_stencil")) {
     return false;
   }
-  std::unique_ptr<StencilCalls> p_found = std::make_unique<StencilCalls>();
+  std::unique_ptr<GlCalls> p_found = std::make_unique<GlCalls>();
   if (!fetch(p_found->enable, "glEnable") || !fetch(p_found->disable, "glDisable") ||
       !fetch(p_found->clearStencil, "glClearStencil") || !fetch(p_found->clear, "glClear") ||
-      !fetch(p_found->stencilFunc, "glStencilFunc") || !fetch(p_found->stencilOp, "glStencilOp")) {
+      !fetch(p_found->stencilFunc, "glStencilFunc") || !fetch(p_found->stencilOp, "glStencilOp") ||
+      !fetch(p_found->getIntegerv, "glGetIntegerv") ||
+      !fetch(p_found->bindTexture, "glBindTexture") ||
+      !fetch(p_found->texImage2D, "glTexImage2D")) {
     return false;
   }
   if (!hasExtension(extensions, "GL_EXT_framebuffer_blit") ||
-      !fetch(p_found->getIntegerv, "glGetIntegerv") ||
       !fetch(p_found->bindFramebuffer, "glBindFramebuffer") ||
       !fetch(p_found->blitFramebuffer, "glBlitFramebuffer")) {
     p_found->blitFramebuffer = nullptr;
@@ -149,12 +159,31 @@ bool FrameCache::makeCanvas() {
     enabled = false;
     return false;
   }
+  layOutAsWindow(*p_made);
   p_canvas = std::move(p_made);
   holding = false;
   upside_down = false;
   // The first repaint clears the new stencil.
   next_mark = LAST_MARK + 1;
   return true;
+}
+
+void FrameCache::layOutAsWindow(sf::RenderTexture& canvas) {
+  // A window's framebuffer keeps its pixels as blue, green, red and alpha
+  // bytes, top row first; a texture of the same bytes, drawn upside down,
+  // is copied into it as memory, where a texture of red, green, blue and
+  // alpha bytes is drawn into it pixel by pixel at several times the cost.
+  // The picture is the same either way.
+  if (!canvas.setActive(true)) {
+    return;
+  }
+  // The window library remembers what it bound last.
+  GLint bound = 0;
+  p_calls->getIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  p_calls->bindTexture(GL_TEXTURE_2D, canvas.getTexture().getNativeHandle());
+  p_calls->texImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width_pixels, height_pixels, 0, BGRA,
+                      UNSIGNED_INT_8_8_8_8_REV, nullptr);
+  p_calls->bindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
 }
 
 bool FrameCache::holdsPicture() const { return holding; }
@@ -213,7 +242,7 @@ void FrameCache::present(sf::RenderTarget& target) {
 }
 
 bool FrameCache::copyFramebuffer(sf::RenderTarget& target) {
-  const StencilCalls& gl = *p_calls;
+  const GlCalls& gl = *p_calls;
   if (gl.blitFramebuffer == nullptr || !target.setActive(true)) {
     return false;
   }

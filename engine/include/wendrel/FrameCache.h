@@ -64,8 +64,9 @@ class FrameCache {
   std::int64_t getCopies() const;
 
  private:
-  // The GL calls of the stencil, fetched from the driver: SFML has none.
-  struct StencilCalls;
+  // The GL calls of the stencil, the copy and the texture layout, fetched
+  // from the driver: SFML has none.
+  struct GlCalls;
 
   // Whether the GL of the current context has framebuffer objects with a
   // packed depth and stencil buffer, and the calls that use them.
@@ -76,6 +77,10 @@ class FrameCache {
 
   // Makes the texture with a stencil buffer; false if that fails.
   bool makeCanvas();
+
+  // Lays canvas's texture out in memory as a window's framebuffer is, so
+  // that copying it into a window is a copy of memory.
+  void layOutAsWindow(sf::RenderTexture& canvas);
 
   // Copies the picture into target's framebuffer in the GL, pixel for
   // pixel; false where the GL cannot, or target has none.
@@ -96,7 +101,7 @@ class FrameCache {
   // The stencil value of the next repaint's pixels; every repaint takes a
   // new one, so that the stencil is cleared only when they run out.
   int next_mark;
-  std::unique_ptr<StencilCalls> p_calls;
+  std::unique_ptr<GlCalls> p_calls;
   std::unique_ptr<sf::RenderTexture> p_canvas;
   std::int64_t whole_pictures;
   std::int64_t repaints;
