@@ -158,6 +158,9 @@ void TerminalDisplay::pollEvents(std::vector<sf::Event>& events) {
   if (decoder.takeInterrupts() > 0) {
     std::raise(SIGINT);
   }
+  if (decoder.takeSuspends() > 0) {
+    std::raise(SIGTSTP);
+  }
   if (decoder.reportsReleases()) {
     return;
   }

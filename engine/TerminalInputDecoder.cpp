@@ -6,6 +6,7 @@ namespace {
 
 const char ESC = '\x1b';
 const char CTRL_C = '\x03';
+const char CTRL_Z = '\x1a';
 
 // A sequence left incomplete longer than this is noise, not a sequence.
 const std::size_t MAX_PENDING = 64;
@@ -118,7 +119,8 @@ sf::Keyboard::Key keyOfTilde(int number) {
 
 }  // namespace
 
-TerminalInputDecoder::TerminalInputDecoder() : pending(), kitty_replied(false), interrupts(0) {}
+TerminalInputDecoder::TerminalInputDecoder()
+    : pending(), kitty_replied(false), interrupts(0), suspends(0) {}
 
 void TerminalInputDecoder::decode(const char* p_bytes, std::size_t count,
                                   std::vector<sf::Event>& events) {
@@ -146,16 +148,20 @@ void TerminalInputDecoder::finishRead(std::vector<sf::Event>& events) {
 
 bool TerminalInputDecoder::reportsReleases() const { return kitty_replied; }
 
-int TerminalInputDecoder::takeInterrupts() {
-  const int taken = interrupts;
-  interrupts = 0;
+int TerminalInputDecoder::takeInterrupts() { return take(interrupts); }
+
+int TerminalInputDecoder::takeSuspends() { return take(suspends); }
+
+int TerminalInputDecoder::take(int& count) {
+  const int taken = count;
+  count = 0;
   return taken;
 }
 
 std::size_t TerminalInputDecoder::decodeOne(std::size_t at, std::vector<sf::Event>& events) {
   const char byte = pending[at];
-  if (byte == CTRL_C) {
-    interrupts++;
+  if (byte == CTRL_C || byte == CTRL_Z) {
+    (byte == CTRL_C ? interrupts : suspends)++;
     return 1;
   }
   if (byte != ESC) {
@@ -212,8 +218,9 @@ void TerminalInputDecoder::decodeKittyKey(const std::string& parameters,
   const int code = subfield(parameters, 0, 0, 0);
   const int modifiers = subfield(parameters, 1, 0, 1) - 1;
   const int event_type = subfield(parameters, 1, 1, KEY_PRESS);
-  if ((code == 'c' || code == 'C') && (modifiers & CONTROL_BIT) != 0) {
-    interrupts += event_type == KEY_PRESS ? 1 : 0;
+  if ((code == 'c' || code == 'C' || code == 'z' || code == 'Z') &&
+      (modifiers & CONTROL_BIT) != 0) {
+    (code == 'c' || code == 'C' ? interrupts : suspends) += event_type == KEY_PRESS ? 1 : 0;
     return;
   }
   addKey(keyOfCode(code), event_type, events);

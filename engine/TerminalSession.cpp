@@ -55,6 +55,7 @@ bool g_raw = false;
 struct termios g_saved_mode;
 struct sigaction g_saved_actions[ENDING_SIGNAL_COUNT];
 struct sigaction g_saved_resize_action;
+struct sigaction g_saved_stop_action;
 
 // Writes all of count bytes with calls that are safe in a signal handler.
 int writeAll(const char* p_bytes, std::size_t count) {
@@ -117,21 +118,57 @@ void enterRawMode() {
   tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw);
 }
 
-void installHandlers() {
+// Sets handler (a function, SIG_DFL or SIG_IGN) for signal_number with
+// flags; only async-signal-safe calls.
+void setHandler(int signal_number, void (*handler)(int), int flags) {
   struct sigaction action;
   std::memset(&action, 0, sizeof(action));
   sigemptyset(&action.sa_mask);
-  action.sa_handler = onEndingSignal;
+  action.sa_handler = handler;
+  action.sa_flags = flags;
+  sigaction(signal_number, &action, nullptr);
+}
+
+// Ctrl+Z: the terminal is given back while the program is stopped, and taken
+// again, to be drawn anew, when it goes on.
+void onStopSignal(int) {
+  const int saved_errno = errno;
+  const bool was_held = g_held != 0;
+  restoreTerminal();
+  setHandler(SIGTSTP, SIG_DFL, 0);
+  // The signal is held while its handler runs; let it through to stop here.
+  sigset_t stop_only;
+  sigemptyset(&stop_only);
+  sigaddset(&stop_only, SIGTSTP);
+  sigprocmask(SIG_UNBLOCK, &stop_only, nullptr);
+  raise(SIGTSTP);
+  // Going on, after SIGCONT; the shell may have changed the terminal's
+  // settings meanwhile.
+  setHandler(SIGTSTP, onStopSignal, SA_RESTART);
+  if (was_held) {
+    enterRawMode();
+    g_held = 1;
+    writeAll(ENTER_SEQUENCE, sizeof(ENTER_SEQUENCE) - 1);
+    g_resized = 1;
+  }
+  errno = saved_errno;
+}
+
+void installHandlers() {
   for (int i = 0; i < ENDING_SIGNAL_COUNT; i++) {
     sigaction(ENDING_SIGNALS[i], nullptr, &g_saved_actions[i]);
     // A signal the program was started to ignore (as under nohup) stays ignored.
     if (g_saved_actions[i].sa_handler != SIG_IGN) {
-      sigaction(ENDING_SIGNALS[i], &action, nullptr);
+      setHandler(ENDING_SIGNALS[i], onEndingSignal, 0);
     }
   }
-  action.sa_handler = onResize;
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGWINCH, &action, &g_saved_resize_action);
+  sigaction(SIGWINCH, nullptr, &g_saved_resize_action);
+  setHandler(SIGWINCH, onResize, SA_RESTART);
+  sigaction(SIGTSTP, nullptr, &g_saved_stop_action);
+  // A program that handles or ignores Ctrl+Z itself keeps its way.
+  if (g_saved_stop_action.sa_handler == SIG_DFL) {
+    setHandler(SIGTSTP, onStopSignal, SA_RESTART);
+  }
 }
 
 void removeHandlers() {
@@ -139,6 +176,7 @@ void removeHandlers() {
     sigaction(ENDING_SIGNALS[i], &g_saved_actions[i], nullptr);
   }
   sigaction(SIGWINCH, &g_saved_resize_action, nullptr);
+  sigaction(SIGTSTP, &g_saved_stop_action, nullptr);
 }
 
 }  // namespace

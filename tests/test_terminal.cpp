@@ -161,6 +161,12 @@ TEST(TerminalInputDecoder, KittyProtocolReportsReleasesAndInterrupts) {
   EXPECT_EQ(decoder.takeInterrupts(), 0);
   EXPECT_EQ(decoded({"\x1b[99;1u"}, &decoder), presses({K::C}));
   EXPECT_EQ(decoder.takeInterrupts(), 0);
+  // Ctrl+Z likewise suspends, apart from Ctrl+C.
+  EXPECT_TRUE(decoded({"\x1a\x1b[122;5u\x1b[122;5:3u\x1b[90;5u"}, &decoder).empty());
+  EXPECT_EQ(decoder.takeSuspends(), 3);
+  EXPECT_EQ(decoder.takeInterrupts(), 0);
+  EXPECT_EQ(decoded({"\x1b[122;1u"}, &decoder), presses({K::Z}));
+  EXPECT_EQ(decoder.takeSuspends(), 0);
 }
 
 TEST(TerminalInputDecoder, SgrMouseReportsAreCellPositions) {

@@ -32,6 +32,9 @@ class TerminalInputDecoder {
   // protocol sends them as keys rather than as an interrupt).
   int takeInterrupts();
 
+  // Ctrl+Z presses decoded since the last call, likewise.
+  int takeSuspends();
+
  private:
   // Decodes the sequence at pending[at]; the bytes it took, 0 when incomplete.
   std::size_t decodeOne(std::size_t at, std::vector<sf::Event>& events);
@@ -46,12 +49,16 @@ class TerminalInputDecoder {
   // "<button;column;row" before 'M' (press) or 'm' (release).
   void decodeMouse(const std::string& parameters, bool press, std::vector<sf::Event>& events);
 
+  // count, which is then zeroed.
+  static int take(int& count);
+
   // A key press, release or repeat of a key with code point or legacy code.
   void addKey(sf::Keyboard::Key key, int event_type, std::vector<sf::Event>& events);
 
   std::string pending;
   bool kitty_replied;
   int interrupts;
+  int suspends;
 };
 
 }  // namespace wd

@@ -9,7 +9,9 @@ namespace wd {
 // Holds the terminal for a game: raw input, the alternate screen, the
 // hidden cursor, mouse reporting and the kitty keyboard protocol. Whatever
 // ends the program (a normal end, exit, Ctrl+C, SIGTERM, SIGHUP or a crash
-// signal) puts the terminal back as it found it. One session at a time;
+// signal) puts the terminal back as it found it; Ctrl+Z gives it back while
+// the program is stopped, and takes it again when the program goes on, to be
+// drawn anew. One session at a time;
 // none on Windows, whose console speaks none of this.
 class TerminalSession {
  public:
