@@ -22,7 +22,14 @@ using wd::Vector;
 
 namespace {
 
-struct Cell { float x, y; char ch; int color; };
+// A plain character ch in the colour of index color, or with a code point, a glyph in fg on bg.
+struct Cell {
+  float x, y;
+  char ch;
+  int color;
+  char32_t code_point = 0;
+  sf::Color fg = sf::Color::White, bg = sf::Color::Black;
+};
 using Cells = std::vector<Cell>;
 
 wd::DisplayManager& display() { return wd::DisplayManager::getInstance(); }
@@ -36,14 +43,22 @@ sf::Image takeFrame() {
 
 void drawCells(const Cells& cells) {
   for (const Cell& c : cells) {
-    display().drawCharacter(Vector(c.x, c.y), c.ch, static_cast<wd::Color>(c.color));
+    if (c.code_point == 0) {
+      display().drawCharacter(Vector(c.x, c.y), c.ch, static_cast<wd::Color>(c.color));
+    } else {
+      display().drawGlyph(Vector(c.x, c.y), c.code_point, c.fg, c.bg);
+    }
   }
 }
 
 // The same cells as the reference draws them, one by one straight into the window.
 void drawNaively(wd_test::NaiveDisplay& naive, const Cells& cells, Vector corner = Vector()) {
   for (const Cell& c : cells) {
-    naive.drawCharacter(c.x - corner.getX(), c.y - corner.getY(), c.ch, c.color);
+    if (c.code_point == 0) {
+      naive.drawCharacter(c.x - corner.getX(), c.y - corner.getY(), c.ch, c.color);
+    } else {
+      naive.drawGlyph(c.x - corner.getX(), c.y - corner.getY(), c.code_point, c.fg, c.bg);
+    }
   }
 }
 
@@ -87,9 +102,9 @@ TEST_F(DisplayTest, VariedScreenMatchesPerCharacterDrawing) {
   expectSamePicture(engine, cells, Vector(7.5f, -2.25f));
 }
 
-// Strings land on the cells of their alignment. Frames are centred on their position; a view object's text
-// is centred on its position plus the boundary's corner: each must leave the very pixels of those strings.
-TEST_F(DisplayTest, StringsFramesAndViewObjectsLandOnTheirCells) {
+// Strings land on the cells of their alignment; frames, centred on their position, leave the very pixels
+// of their lines drawn as strings.
+TEST_F(DisplayTest, StringsAndFramesLandOnTheirCells) {
   const struct { std::string text; int just, first_cell; } cases[] = {
       {"ABCDE", wd::ALIGN_CENTER, 8}, {"ABCD", wd::ALIGN_CENTER, 8}, {"ABC", wd::ALIGN_RIGHT, 7},
       {"ABC", wd::ALIGN_LEFT, 10}, {"ABC", 7, 10}};
@@ -112,20 +127,6 @@ TEST_F(DisplayTest, StringsFramesAndViewObjectsLandOnTheirCells) {
   display().drawString(Vector(8, 10), "efgh", wd::ALIGN_LEFT, wd::RED);
   EXPECT_EQ(wd_test::compareImages(frames, takeFrame()).pixels, 0);
   EXPECT_GT(wd_test::litPixels(frames), 500);
-  wd::WorldManager::getInstance().setBoundary(wd::Box(Vector(2, 1), 100, 50));
-  wd::ViewObject view_object;
-  view_object.setCaption("Score:");
-  view_object.setValue(30);
-  view_object.setColor(wd::CYAN);
-  for (bool border : {true, false}) {
-    view_object.setBorder(border);
-    EXPECT_EQ(view_object.draw(), 0);
-    const sf::Image drawn = takeFrame();
-    display().drawString(view_object.getPosition() + Vector(2, 1), border ? " Score: 30 " : "Score: 30",
-                         wd::ALIGN_CENTER, wd::CYAN);
-    EXPECT_EQ(wd_test::compareImages(drawn, takeFrame()).pixels, 0) << border;
-    EXPECT_GT(wd_test::litPixels(drawn), 500) << border;
-  }
 }
 
 // What a game draws into the window lies over the cells drawn before it and under the cells drawn after it,
@@ -177,36 +178,7 @@ TEST_F(DisplayTest, DrawingIntoTheWindowKeepsItsPlaceAmongTheCells) {
 // Glyphs beyond ASCII in 24-bit colours on coloured cells, as one rectangle and one text object per cell
 // draw them: on the grid (the backgrounds as one picture), at fractional positions among plain characters
 // (a quad per background, cut by later ones), and after drawing of the game's own.
-struct RichCell {
-  float x, y;
-  char32_t code_point;  // 0: the plain character ch in the colour of index color
-  sf::Color fg, bg;
-  char ch;
-  int color;
-};
-using RichCells = std::vector<RichCell>;
-
-void drawRichCells(const RichCells& cells) {
-  for (const RichCell& c : cells) {
-    if (c.code_point == 0) {
-      display().drawCharacter(Vector(c.x, c.y), c.ch, static_cast<wd::Color>(c.color));
-    } else {
-      display().drawGlyph(Vector(c.x, c.y), c.code_point, c.fg, c.bg);
-    }
-  }
-}
-
-void drawRichCellsNaively(wd_test::NaiveDisplay& naive, const RichCells& cells) {
-  for (const RichCell& c : cells) {
-    if (c.code_point == 0) {
-      naive.drawCharacter(c.x, c.y, c.ch, c.color);
-    } else {
-      naive.drawGlyph(c.x, c.y, c.code_point, c.fg, c.bg);
-    }
-  }
-}
-
-RichCells randomRichCells(std::mt19937& random, int count, bool on_grid) {
+Cells randomRichCells(std::mt19937& random, int count, bool on_grid) {
   std::vector<char32_t> code_points;
   for (int code = 1; code < wd::Cp437::CODE_COUNT; code++) {  // code 0 is a blank cell
     code_points.push_back(wd::Cp437::toUnicode(static_cast<std::uint32_t>(code)));
@@ -222,21 +194,21 @@ RichCells randomRichCells(std::mt19937& random, int count, bool on_grid) {
     return sf::Color(static_cast<sf::Uint8>(level(random)), static_cast<sf::Uint8>(level(random)),
                      static_cast<sf::Uint8>(level(random)));
   };
-  RichCells cells;
+  Cells cells;
   for (int i = 0; i < count; i++) {
     const float x = on_grid ? static_cast<float>(column(random)) : across(random);
     const float y = on_grid ? static_cast<float>(row(random)) : down(random);
     const int k = kind(random);  // some plain characters, some glyphs on black
     const sf::Color bg = k < 2 ? sf::Color::Black : color();
-    cells.push_back(RichCell{x, y, k == 0 ? 0 : code_points[pick(random)], color(), bg,
-                             static_cast<char>(33 + i % 94), i % 8});
+    cells.push_back(Cell{x, y, static_cast<char>(33 + i % 94), i % 8, k == 0 ? 0 : code_points[pick(random)],
+                         color(), bg});
   }
   return cells;
 }
 
 TEST_F(DisplayTest, RichCellsMatchPerCellDrawing) {
   std::mt19937 random(20261209);
-  const auto drawScene = [&](const RichCells& cells, const auto& draw, bool own_drawing) {
+  const auto drawScene = [&](const Cells& cells, const auto& draw, bool own_drawing) {
     if (own_drawing) {
       sf::RectangleShape field(sf::Vector2f(300, 200));
       field.setPosition(200, 150);
@@ -247,23 +219,18 @@ TEST_F(DisplayTest, RichCellsMatchPerCellDrawing) {
     return takeFrame();
   };
   wd_test::NaiveDisplay naive(display().getWindow());
-  const auto naively = [&](const RichCells& cells) { drawRichCellsNaively(naive, cells); };
+  const auto naively = [&](const Cells& cells) { drawNaively(naive, cells); };
   for (const bool on_grid : {true, false}) {
     for (const bool own_drawing : {false, true}) {
       SCOPED_TRACE(std::string(on_grid ? "on the grid" : "off the grid") + (own_drawing ? ", over a drawing" : ""));
-      const RichCells cells = randomRichCells(random, on_grid ? 6000 : 2500, on_grid);
+      const Cells cells = randomRichCells(random, on_grid ? 6000 : 2500, on_grid);
       const std::int64_t calls = display().getCellBatch().getDrawCalls();
-      const sf::Image engine = drawScene(cells, drawRichCells, own_drawing);
+      const sf::Image engine = drawScene(cells, drawCells, own_drawing);
       EXPECT_LE(display().getCellBatch().getDrawCalls() - calls, 2);  // backgrounds, then glyphs
       EXPECT_GT(wd_test::litPixels(engine), 300000);
       expectSamePicture(engine, drawScene(cells, naively, own_drawing));
     }
   }
-}
-
-// The centre pixel of a view cell.
-sf::Vector2u cellCentre(int column, int row) {
-  return sf::Vector2u(static_cast<unsigned int>(column * 10.24f + 4.1f), static_cast<unsigned int>(row * 18 + 12.6f));
 }
 
 // The extents of the pixels within a box around a view cell that pass the test.
@@ -284,13 +251,6 @@ sf::IntRect extentOf(const sf::Image& image, int column, int row, sf::Color colo
   return extentOf(image, column, row, [color](sf::Color pixel) { return pixel == color; });
 }
 
-void expectNear(const sf::IntRect& actual, const sf::IntRect& expected, int pixels) {
-  EXPECT_NEAR(actual.left, expected.left, pixels);
-  EXPECT_NEAR(actual.top, expected.top, pixels);
-  EXPECT_NEAR(actual.left + actual.width, expected.left + expected.width, pixels);
-  EXPECT_NEAR(actual.top + actual.height, expected.top + expected.height, pixels);
-}
-
 // A coloured background fills exactly the cell's background next to a plain black one; a full block fills
 // the same cell in its 24-bit colour; box drawing lines run through the cell and join their neighbours.
 TEST_F(DisplayTest, GlyphsAndBackgroundsLandInTheirCells) {
@@ -307,9 +267,14 @@ TEST_F(DisplayTest, GlyphsAndBackgroundsLandInTheirCells) {
   // y 93.6 to 111.6.
   const sf::IntRect cell = extentOf(frame, 40, 5, brick);
   EXPECT_EQ(cell, sf::IntRect(409, 94, 10, 18));
-  EXPECT_EQ(frame.getPixel(cellCentre(41, 5).x, cellCentre(41, 5).y), sf::Color::Black);
+  // The next cell's centre stays black.
+  EXPECT_EQ(frame.getPixel(static_cast<unsigned int>(41 * 10.24f + 4.1f), 5 * 18 + 12), sf::Color::Black);
   // The block: the same cell two rows lower, give or take its smoothed edge.
-  expectNear(extentOf(frame, 40, 7, teal), sf::IntRect(cell.left, cell.top + 36, cell.width, cell.height), 1);
+  const sf::IntRect block = extentOf(frame, 40, 7, teal);
+  EXPECT_NEAR(block.left, cell.left, 1);
+  EXPECT_NEAR(block.top, cell.top + 36, 1);
+  EXPECT_NEAR(block.left + block.width, cell.left + cell.width, 1);
+  EXPECT_NEAR(block.top + block.height, cell.top + 36 + cell.height, 1);
   // Lines of three cells from the first cell's background edge to the last one's, without a gap.
   const auto lit = [](sf::Color pixel) { return pixel.r > 100; };
   const sf::IntRect across = extentOf(frame, 11, 5, lit);
@@ -355,17 +320,15 @@ TEST_F(DisplayTest, AMissingGlyphDrawsItsReplacementAndIsLoggedOnce) {
 }
 
 // A UTF-8 string takes a cell per character, is aligned by its cells, and draws each byte that is not
-// UTF-8 as before: overlong forms, surrogates, a sequence cut off at the end, bytes among characters.
+// UTF-8 as before: overlong forms, a surrogate, a sequence cut off at the end, bytes among characters.
 TEST_F(DisplayTest, Utf8StringsTakeOneCellPerCharacter) {
   const char32_t NARROW = 0x110000;  // below: the byte drawn as a character of its own
   const struct { std::string text; std::vector<char32_t> cells; } cases[] = {
       {"\xE2\x95\x94\xE2\x95\x90\xC3\xA9\xE2\x95\x90\xE2\x95\x97", {U'╔', U'═', U'é', U'═', U'╗'}},
-      {"\xC0\xAF" "a", {NARROW + 0xC0, NARROW + 0xAF, NARROW + 'a'}},
-      {"\xE0\x80\xAF", {NARROW + 0xE0, NARROW + 0x80, NARROW + 0xAF}},
-      {"\xED\xA0\x80", {NARROW + 0xED, NARROW + 0xA0, NARROW + 0x80}},
+      {"\xC0\xAF" "a\xE0\x80\xAF\xED\xA0\x80", {NARROW + 0xC0, NARROW + 0xAF, NARROW + 'a', NARROW + 0xE0,
+                                             NARROW + 0x80, NARROW + 0xAF, NARROW + 0xED, NARROW + 0xA0, NARROW + 0x80}},
       {"ab\xE2\x94", {NARROW + 'a', NARROW + 'b', NARROW + 0xE2, NARROW + 0x94}},
-      {"\xF0\x9F\x98\x80!", {U'\uFFFD', NARROW + '!'}},
-      {"\xE2\x95\x94\xFF\xE2\x95\x90", {U'╔', NARROW + 0xFF, U'═'}},
+      {"\xF0\x9F\x98\x80!\xE2\x95\x94\xFF\xE2\x95\x90", {U'\uFFFD', NARROW + '!', U'╔', NARROW + 0xFF, U'═'}},
   };
   for (const auto& c : cases) {
     for (const int just : {wd::ALIGN_LEFT, wd::ALIGN_CENTER, wd::ALIGN_RIGHT}) {
@@ -397,29 +360,34 @@ TEST_F(DisplayTest, Utf8StringsTakeOneCellPerCharacter) {
   EXPECT_EQ(wd_test::compareImages(text, takeFrame()).pixels, 0);
 }
 
-// A view object draws in 24-bit colours once given one, on its background, and in its colour again after
-// setColor; a UTF-8 caption takes a cell per character either way.
-TEST_F(DisplayTest, ViewObjectsDrawIn24BitColours) {
+// A view object's text is centred on its position plus the boundary's corner, with or without a border. It
+// draws in 24-bit colours once given one, on its background, and in its colour again after setColor; a UTF-8
+// caption takes a cell per character either way.
+TEST_F(DisplayTest, ViewObjectsDrawOnTheirPlaceIn24BitColours) {
+  wd::WorldManager::getInstance().setBoundary(wd::Box(Vector(2, 1), 100, 50));
   wd::ViewObject view_object;
   view_object.setCaption("\xE2\x99\xA5 Lives:");
   view_object.setValue(3);
   view_object.setColor(wd::RED);
   EXPECT_EQ(view_object.getForegroundColor(), sf::Color::Red);
   EXPECT_EQ(view_object.getBackgroundColor(), sf::Color::Black);
-  const Vector where = wd::toWorldPosition(view_object.getPosition());
   const sf::Color orange(255, 140, 20), navy(10, 20, 80);
-  const struct { bool rgb, background; } cases[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+  const struct { bool rgb, background, border; } cases[] = {
+      {false, false, true}, {false, false, false}, {true, false, false}, {false, true, true}, {true, true, true}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.rgb) + std::to_string(c.background));
+    SCOPED_TRACE(std::to_string(c.rgb) + std::to_string(c.background) + std::to_string(c.border));
     view_object.setColor(wd::RED);
     if (c.rgb) {
       view_object.setForegroundColor(orange);
     }
     view_object.setBackgroundColor(c.background ? navy : sf::Color::Black);
+    view_object.setBorder(c.border);
     EXPECT_EQ(view_object.getForegroundColor(), c.rgb ? orange : sf::Color::Red);
-    view_object.draw();
+    EXPECT_EQ(view_object.draw(), 0);
     const sf::Image drawn = takeFrame();
-    display().drawText(where, " \xE2\x99\xA5 Lives: 3 ", wd::ALIGN_CENTER, c.rgb ? orange : sf::Color::Red,
+    const std::string text = c.border ? " \xE2\x99\xA5 Lives: 3 " : "\xE2\x99\xA5 Lives: 3";
+    const Vector where = view_object.getPosition() + Vector(2, 1);  // the boundary's corner
+    display().drawText(where, text, wd::ALIGN_CENTER, c.rgb ? orange : sf::Color::Red,
                        c.background ? navy : sf::Color::Black);
     EXPECT_EQ(wd_test::compareImages(drawn, takeFrame()).pixels, 0);
     EXPECT_GT(wd_test::litPixels(drawn), c.background ? 2000 : 300);

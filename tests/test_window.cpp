@@ -10,9 +10,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "DisplayManager.h"
 #include "EventMouse.h"
@@ -21,7 +21,6 @@
 #include "GameManager.h"
 #include "InputManager.h"
 #include "Letterbox.h"
-#include "LogManager.h"
 #include "Object.h"
 #include "ReplaySwitches.h"
 #include "WorldManager.h"
@@ -42,6 +41,20 @@ wd::GameManager& game() { return wd::GameManager::getInstance(); }
 std::string windowId() { return std::to_string(display().getWindow()->getSystemHandle()); }
 
 bool run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+
+// What command writes to its standard output.
+std::string outputOf(const std::string& command) {
+  std::string output;
+  FILE* p_pipe = popen(command.c_str(), "r");
+  char chunk[4096];
+  for (std::size_t n; p_pipe != nullptr && (n = std::fread(chunk, 1, sizeof chunk, p_pipe)) > 0;) {
+    output.append(chunk, n);
+  }
+  if (p_pipe != nullptr) {
+    pclose(p_pipe);
+  }
+  return output;
+}
 
 // Polls until the display has followed the window to width x height.
 bool followSize(unsigned int width, unsigned int height) {
@@ -177,36 +190,31 @@ TEST(WindowOptionsTest, DefaultsAreTheEngineWindowAndTooLargeWindowsShrinkWhenRe
 }
 
 TEST(WindowSwitchesTest, ReadsTheWindowSwitchesBesideTheOthers) {
-  const char* const good[] = {"game", "--resizable", "--size", "800x600", "--record", "f", "--fullscreen"};
-  wd::ReplaySwitches switches;
-  ASSERT_EQ(switches.read(7, good), 0) << switches.getError();
+  const auto read = [](wd::ReplaySwitches& switches, std::vector<const char*> arguments) {
+    return switches.read(static_cast<int>(arguments.size()), arguments.data());
+  };
+  wd::ReplaySwitches switches, close_only, none, twice, missing;
+  ASSERT_EQ(read(switches, {"game", "--resizable", "--size", "800x600", "--record", "f", "--fullscreen"}), 0)
+      << switches.getError();
   EXPECT_EQ(switches.getRecordFile(), "f");
   EXPECT_TRUE(switches.getOtherArguments().empty());
   const wd::WindowOptions options = switches.windowOptions(wd::WindowOptions());
   EXPECT_TRUE(options.resizable && options.fullscreen && options.closable);
   EXPECT_EQ(options.width_pixels, 800);
   EXPECT_EQ(options.height_pixels, 600);
-  const char* const closable[] = {"game", "--closable"};
-  wd::ReplaySwitches close_only;
-  ASSERT_EQ(close_only.read(2, closable), 0);
+  ASSERT_EQ(read(close_only, {"game", "--closable"}), 0);
   const wd::WindowOptions close_options = close_only.windowOptions(wd::WindowOptions());
   EXPECT_TRUE(close_options.closable && !close_options.resizable && !close_options.fullscreen);
-  wd::ReplaySwitches none;
-  ASSERT_EQ(none.read(1, good), 0);
+  ASSERT_EQ(read(none, {"game"}), 0);
   EXPECT_FALSE(none.setsWindow());
   EXPECT_TRUE(none.windowOptions(wd::WindowOptions()).asksForNothing());
   for (const char* size : {"800", "800x", "x600", "0x600", "800x600x", "800x-1", "99999x600"}) {
-    const char* const bad[] = {"game", "--size", size};
-    wd::ReplaySwitches switches_bad;
-    EXPECT_EQ(switches_bad.read(3, bad), -1) << size;
-    EXPECT_EQ(switches_bad.getError(), "--size without a size WxH");
+    wd::ReplaySwitches bad;
+    EXPECT_EQ(read(bad, {"game", "--size", size}), -1) << size;
+    EXPECT_EQ(bad.getError(), "--size without a size WxH");
   }
-  const char* const twice[] = {"game", "--size", "8x6", "--size", "8x6"};
-  wd::ReplaySwitches switches_twice;
-  EXPECT_EQ(switches_twice.read(5, twice), -1);
-  const char* const missing[] = {"game", "--size"};
-  wd::ReplaySwitches switches_missing;
-  EXPECT_EQ(switches_missing.read(2, missing), -1);
+  EXPECT_EQ(read(twice, {"game", "--size", "8x6", "--size", "8x6"}), -1);
+  EXPECT_EQ(read(missing, {"game", "--size"}), -1);
 }
 
 class WindowTest : public ::testing::Test {
@@ -288,7 +296,8 @@ TEST_F(WindowTest, GridIsScaledAndLetterboxedToThePixelAtEveryShape) {
   EXPECT_EQ(display().getCellBatch().getDrawCalls() > 0, true);
 }
 
-TEST_F(WindowTest, ClickAtAScaledPositionLandsInItsCell) {
+// A click in a scaled window lands in its cell; a close request ends a game that asked for a close button.
+TEST_F(WindowTest, ClickLandsInItsCellAndCloseEndsTheGame) {
   start(resizable());
   Witness* p_witness = new Witness;
   ASSERT_TRUE(resizeWindow(1200, 500));
@@ -308,6 +317,13 @@ TEST_F(WindowTest, ClickAtAScaledPositionLandsInItsCell) {
   EXPECT_EQ(static_cast<int>(p_witness->clicked.getX() / wd::cellWidth()), 37);
   EXPECT_EQ(static_cast<int>(p_witness->clicked.getY() / wd::cellHeight()), 21);
   EXPECT_STREQ(wd::InputManager::getInstance().getButtonName(), "LEFT");
+  // With the close option, the desktop's close button ends the game.
+  ASSERT_TRUE(requestClose(display().getWindow()->getSystemHandle()));
+  for (int i = 0; i < 200 && !game().getGameOver(); i++) {
+    game().runFrame(nullptr);
+  }
+  EXPECT_TRUE(game().getGameOver());
+  EXPECT_TRUE(display().isCloseRequested());
 }
 
 TEST_F(WindowTest, TextAtTwiceTheSizeIsRasterisedAtThatSize) {
@@ -366,12 +382,9 @@ TEST_F(WindowTest, FullScreenAndBackKeepTheGameRunning) {
   p_witness->setPosition(Vector(12, 7));
   const int objects = wd::WorldManager::getInstance().getAllObjects().getCount();
   const sf::Vector2u windowed = display().getWindow()->getSize();
-  const auto frames = [](int n) {
-    for (int i = 0; i < n; i++) {
-      game().runFrame(nullptr);
-    }
-  };
-  frames(3);
+  for (int i = 0; i < 3; i++) {
+    game().runFrame(nullptr);
+  }
   ASSERT_EQ(display().setFullscreen(true), 0);
   EXPECT_TRUE(display().isFullscreen());
   const sf::VideoMode screen = sf::VideoMode::getDesktopMode();
@@ -404,24 +417,7 @@ TEST_F(WindowTest, FullScreenAndBackKeepTheGameRunning) {
   ASSERT_EQ(display().setFullscreen(false), 0);
 }
 
-TEST_F(WindowTest, CloseRequestEndsTheGameOnlyWithTheCloseOption) {
-  start(wd::WindowOptions());
-  ASSERT_TRUE(requestClose(display().getWindow()->getSystemHandle()));
-  for (int i = 0; i < 20; i++) {
-    game().runFrame(nullptr);
-  }
-  EXPECT_FALSE(game().getGameOver());
-  EXPECT_FALSE(display().isCloseRequested());
-  game().shutDown();
-  start(resizable());
-  ASSERT_TRUE(requestClose(display().getWindow()->getSystemHandle()));
-  for (int i = 0; i < 200 && !game().getGameOver(); i++) {
-    game().runFrame(nullptr);
-  }
-  EXPECT_TRUE(game().getGameOver());
-  EXPECT_TRUE(display().isCloseRequested());
-}
-
+// Today's window: fixed, titled "Wendrel", drawn unscaled whatever its size, deaf to a close request.
 TEST_F(WindowTest, AGameThatAsksForNothingGetsTodaysWindow) {
   start(wd::WindowOptions());
   sf::RenderWindow* p_window = display().getWindow();
@@ -446,6 +442,12 @@ TEST_F(WindowTest, AGameThatAsksForNothingGetsTodaysWindow) {
   EXPECT_EQ(display().getCellBatch().getScale(), 1.0f);
   EXPECT_EQ(p_window->getView().getViewport(), sf::FloatRect(0, 0, 1, 1));
   EXPECT_EQ(p_window->getView().getSize(), sf::Vector2f(1024, 900));
+  ASSERT_TRUE(requestClose(p_window->getSystemHandle()));
+  for (int i = 0; i < 20; i++) {
+    game().runFrame(nullptr);
+  }
+  EXPECT_FALSE(game().getGameOver());
+  EXPECT_FALSE(display().isCloseRequested());
 }
 
 // The game itself, closed by the desktop: it ends as quitting ends it, with exit code 0.
@@ -474,14 +476,7 @@ TEST_F(WindowTest, ClosingBunnyRunEndsItNormally) {
   }
   std::string window;
   for (int i = 0; i < 100 && window.empty(); i++) {
-    FILE* p_search = popen("xdotool search --onlyvisible --name '^Wendrel$' 2>/dev/null | head -n 1", "r");
-    char line[64] = "";
-    if (p_search != nullptr) {
-      if (std::fgets(line, sizeof line, p_search) != nullptr) {
-        window = std::string(line, std::strcspn(line, "\n"));
-      }
-      pclose(p_search);
-    }
+    window = outputOf("xdotool search --onlyvisible --name '^Wendrel$' 2>/dev/null | head -n 1");
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   ASSERT_FALSE(window.empty());
@@ -498,15 +493,7 @@ TEST_F(WindowTest, ClosingBunnyRunEndsItNormally) {
   }
   EXPECT_EQ(WEXITSTATUS(status), 0);
   const char* p_source_dir = std::getenv("WD_SOURCE_DIR");
-  FILE* p_reports = popen(("cat " + reports + ".* 2>/dev/null").c_str(), "r");
-  std::string sanitizer;
-  char chunk[4096];
-  for (std::size_t n; p_reports != nullptr && (n = std::fread(chunk, 1, sizeof chunk, p_reports)) > 0;) {
-    sanitizer.append(chunk, n);
-  }
-  if (p_reports != nullptr) {
-    pclose(p_reports);
-  }
+  const std::string sanitizer = outputOf("cat " + reports + ".* 2>/dev/null");
   EXPECT_EQ(sanitizer.find("ERROR: AddressSanitizer"), std::string::npos) << sanitizer;
   if (p_source_dir != nullptr) {
     EXPECT_EQ(sanitizer.find(std::string(p_source_dir) + "/"), std::string::npos) << sanitizer;
