@@ -52,10 +52,8 @@ cp shots/yellow.png "$shots/start-screen.png"
 [ "$(wd_count shots/yellow.png cyan "$score_area")" -eq 0 ] || fail "a score line on the start screen"
 [ "$(wd_count shots/yellow.png green "$floor_area")" -eq 0 ] || fail "a floor on the start screen"
 
-# The first spikes reach the bunny within a second: SPACE follows the first picture of play at once,
-# and the pictures are examined after the game. A jump lasts 0.4 s, so its pictures (a second's worth
-# at most) are taken while SPACE is held (one jump). Under load the window can show the game so late
-# that the bunny is dead before SPACE arrives: then a second game is played, and a third.
+# The first spikes reach the bunny within a second: SPACE follows the first picture of play, held (one jump)
+# while a second's pictures are taken; they are examined later. If the bunny died first, play again.
 for game in 1 2 3; do
   wd_key p || fail "xdotool cannot send P"
   wait_for cyan 30 "$score_area" 60 0.05 || fail "P did not start a game (no score line)"
@@ -94,9 +92,6 @@ wd_wait_exit "$game_pid" 15 || fail "the game still runs 15 s after Q"
 game_pid='' quit_took=$(span "$quit_at")
 [ "$WD_EXIT_STATUS" -eq 0 ] || fail "exit code $WD_EXIT_STATUS after Q"
 wd_check_leaks "$work" "$source_dir" || fail "the sanitizers report a fault of the game (above)"
-for key in P SPACE Q; do
-  grep -qF "Button pressed is: $key" wendrel.log || fail "no \"Button pressed is: $key\" in the log"
-done
 rms=$(wd_audio_rms audio.wav)
 awk -v r="${rms:-0}" 'BEGIN { exit !(r > 0.001) }' || fail "the recorded audio is silent (RMS ${rms:-?})"
 took=$(span "$test_start")

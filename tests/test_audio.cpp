@@ -79,13 +79,11 @@ TEST(Sound, PlaysLoopsStopsAndAnAssignedEntryKeepsItsOwnSamples) {
   expectPlaysOnce(&sound, 880);
 }
 
-class Registry : public ::testing::Test {
- protected:
-  void SetUp() override { wd_test::restartLog(); }
+// Unloading moves later sounds down, each keeping its own samples; an unloaded entry and an unloaded
+// music stream play on until their slot is loaded again, the freed music slot being reused last.
+TEST(Registry, UnloadedEntriesMoveDownOrPlayOnUntilTheirSlotIsReused) {
   wd::ResourceManager& resources = wd::ResourceManager::getInstance();
-};
-
-TEST_F(Registry, UnloadMovesLaterSoundsDownWithTheirOwnSamples) {
+  wd_test::restartLog();
   ASSERT_EQ(0, resources.loadSound(tone(440), "x"));
   ASSERT_EQ(0, resources.loadSound(tone(660), "y"));
   ASSERT_EQ(0, resources.loadSound(tone(880), "z"));
@@ -102,26 +100,23 @@ TEST_F(Registry, UnloadMovesLaterSoundsDownWithTheirOwnSamples) {
   EXPECT_EQ(0, resources.unloadSound("y"));
   ASSERT_EQ(p_slot_1, resources.getSound("y"));
   expectPlaysOnce(p_slot_1, 440);
-  // The last entry plays on after its unload until its slot is loaded again.
-  const long mark = recordedUntil();
+  long mark = recordedUntil();
   p_slot_1->play(true);
   EXPECT_EQ(0, resources.unloadSound("y"));
-  const long reuse_mark = recordedUntil(mark + frames(0.4));
+  long stop_mark = recordedUntil(mark + frames(0.4));
   ASSERT_EQ(0, resources.loadSound(tone(660), "w"));
-  expectPlayedUntil(mark, reuse_mark, 440);
+  expectPlayedUntil(mark, stop_mark, 440);
   EXPECT_EQ("", wd_test::readLog());
-}
 
-TEST_F(Registry, MusicStreamsAndPlaysOnAfterItsUnloadUntilItsSlotIsReusedLast) {
   ASSERT_EQ(0, resources.loadMusic(tone(770), "first"));
-  long mark = recordedUntil();
+  mark = recordedUntil();
   resources.getMusic("first")->play(true);
   EXPECT_EQ(0, resources.unloadMusic("first"));
   EXPECT_EQ(-1, resources.unloadMusic("first"));
   for (int i = 1; i < wd::MAX_MUSIC; i++) {
     ASSERT_EQ(0, resources.loadMusic(tone(330), std::to_string(i)));
   }
-  long stop_mark = recordedUntil(mark + frames(0.7));  // past two lengths
+  stop_mark = recordedUntil(mark + frames(0.7));  // past two lengths
   ASSERT_EQ(0, resources.loadMusic(tone(330), "10"));
   expectPlayedUntil(mark, stop_mark, 770);
   mark = recordedUntil();

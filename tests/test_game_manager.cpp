@@ -21,8 +21,7 @@ namespace {
 std::vector<std::string> journal;
 
 // Notes the step events it hears and its draws, with the column it stands on.
-class Witness : public wd::Object {
- public:
+struct Witness : wd::Object {
   Witness() { setVelocity(wd::Vector(1, 0)); }
   int handleEvent(const wd::Event* p_e) override { return p_e->getType() == "wd::step" ? note("step") : 0; }
   int draw() override { return note("draw"); }
@@ -32,9 +31,8 @@ class Witness : public wd::Object {
   }
 };
 
-// Game rules that end the game after three frames.
-class ShortGame : public wd::GameRules {
- public:
+// Game rules that note their calls and end the game after three frames.
+struct ShortGame : wd::GameRules {
   void setUp() override { journal.push_back("set-up"); }
   void frameRules() override {
     journal.push_back("rules");
@@ -50,10 +48,10 @@ TEST(GameManagerTest, StartsEveryManagerRunsPacedFramesAndStopsThemAll) {
   ASSERT_TRUE(wd_test::displayAvailable());
   wd::GameManager& game = wd::GameManager::getInstance();
   wd::WorldManager& world = wd::WorldManager::getInstance();
-  ASSERT_EQ(0, game.startUp());
   const std::vector<const wd::Manager*> managers = {&wd::LogManager::getInstance(), &wd::DisplayManager::getInstance(),
                                                     &wd::InputManager::getInstance(), &world,
                                                     &wd::ResourceManager::getInstance()};
+  ASSERT_EQ(0, game.startUp());
   for (const wd::Manager* p_manager : managers) {
     EXPECT_TRUE(p_manager->isStarted()) << p_manager->getType();
   }
