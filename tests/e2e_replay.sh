@@ -89,8 +89,7 @@ for offset in $(shuf -i "$header-$((size - 1))" -n 5) "$header"; do
   matched "$frames" || fail "the recording cut at byte $offset did not replay its $frames whole frames"
 done
 
-# Broken files are refused with their line, before the game starts (no log, no window): one in the header,
-# one of another game and one in the frames (test_replay checks the reader's every rule).
+# Broken files are refused with their line before the game starts (no log, no window); more cases in test_replay.
 refused() {
   printf "$1" >"$work/bad.wdr"
   play "$game_dir/bunny-run" --replay "$work/bad.wdr" --fast
@@ -98,8 +97,10 @@ refused() {
     fail "$(printf '%q' "$1") was not refused at line $2 with \"$3\""
 }
 refused '' 1 'empty file'
+refused 'wendrel-recording 2\ngame Bunny Run\nend 0\n' 1 'format version 2'
 refused 'wendrel-recording 1\ngame Cave\nend 0\n' 2 'a recording of "Cave"'
 refused 'wendrel-recording 1\ngame Bunny Run\nf 3 0123456789abcdef\nf 2 0123456789abcdef\n' 4 'frame 2 out of order'
+refused 'wendrel-recording 1\ngame Bunny Run\nend 5\nf 6 0123456789abcdef\n' 4 'a line after the end'
 play "$game_dir/bunny-run" --replay "$work/missing.wdr"
 [ "$status" -eq 2 ] && grep -qF "$work/missing.wdr: cannot open" "$work/err" || fail "a missing file was not refused"
 
