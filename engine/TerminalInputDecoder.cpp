@@ -160,8 +160,12 @@ int TerminalInputDecoder::take(int& count) {
 
 std::size_t TerminalInputDecoder::decodeOne(std::size_t at, std::vector<sf::Event>& events) {
   const char byte = pending[at];
-  if (byte == CTRL_C || byte == CTRL_Z) {
-    (byte == CTRL_C ? interrupts : suspends)++;
+  if (byte == CTRL_C) {
+    interrupts++;
+    return 1;
+  }
+  if (byte == CTRL_Z) {
+    suspends++;
     return 1;
   }
   if (byte != ESC) {
@@ -218,9 +222,14 @@ void TerminalInputDecoder::decodeKittyKey(const std::string& parameters,
   const int code = subfield(parameters, 0, 0, 0);
   const int modifiers = subfield(parameters, 1, 0, 1) - 1;
   const int event_type = subfield(parameters, 1, 1, KEY_PRESS);
-  if ((code == 'c' || code == 'C' || code == 'z' || code == 'Z') &&
-      (modifiers & CONTROL_BIT) != 0) {
-    (code == 'c' || code == 'C' ? interrupts : suspends) += event_type == KEY_PRESS ? 1 : 0;
+  const bool control = (modifiers & CONTROL_BIT) != 0;
+  const int presses = event_type == KEY_PRESS ? 1 : 0;
+  if (control && (code == 'c' || code == 'C')) {
+    interrupts += presses;
+    return;
+  }
+  if (control && (code == 'z' || code == 'Z')) {
+    suspends += presses;
     return;
   }
   addKey(keyOfCode(code), event_type, events);

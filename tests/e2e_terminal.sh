@@ -49,10 +49,12 @@ wait_text() { poll "$2" shows "$1"; }
 # Prints the exit status of session $1's program, or none when it has not ended within ten seconds.
 wait_status() { poll 100 test -s "$work/$1.status" && cat "$work/$1.status" || echo none; }
 # The pane is back as it was: normal screen, cursor shown, no mouse reporting, canonical mode with echo.
+# The pane's modes: alternate screen, cursor shown, mouse reporting, each 0 or 1; whether they are $1.
+modes() { tm display-message -p -t "$pane" '#{alternate_on} #{cursor_flag} #{mouse_any_flag}'; }
+in_modes() { [ "$(modes)" = "$1" ]; }
 restored() {
-  local modes tty
-  modes=$(tm display-message -p -t "$pane" '#{alternate_on} #{cursor_flag} #{mouse_any_flag}')
-  [ "$modes" = "0 1 0" ] || fail "$1: terminal modes not restored (alternate, cursor, mouse: $modes)"
+  local tty
+  in_modes "0 1 0" || fail "$1: terminal modes not restored (alternate, cursor, mouse: $(modes))"
   tty=$(tm display-message -p -t "$pane" '#{pane_tty}')
   ! stty -a <"$tty" | grep -qw -e '-icanon' -e '-echo' ||
     fail "$1: raw mode left on the terminal: $(stty -a <"$tty" | tr '\n' ' ')"
@@ -103,6 +105,24 @@ for signal in TERM SEGV; do
   restored "after SIG$signal"
 done
 
+# --- Ctrl+Z under a shell with job control gives the terminal back while the game is stopped; fg takes it again and
+# draws the game anew. The shell reads lines in canonical mode (no line editing), so that restored() holds at its
+# prompt.
+start suspend 100 50 "bash --norc --noprofile --noediting -i" "$work" ""
+tm send-keys -t "$pane" "'$binary_dir/game/bunny-run' --terminal" Enter
+wait_text "hop over the spikes" 100 || fail "no title for the Ctrl+Z run"
+tm send-keys -t "$pane" C-z
+wait_text "Stopped" 50 || fail "Ctrl+Z did not stop the game"
+restored "while the game is stopped"
+tm send-keys -t "$pane" fg Enter
+wait_text "hop over the spikes" 100 || fail "the title was not drawn again after fg"
+in_modes "1 0 1" || fail "fg did not take the terminal again (alternate, cursor, mouse: $(modes))"
+tm send-keys -t "$pane" q
+poll 50 in_modes "0 1 0" || fail "Q after fg did not end the game"
+tm send-keys -t "$pane" exit Enter
+[ "$(wait_status suspend)" = 0 ] || fail "Q after fg: status $(cat suspend.status 2>/dev/null), not 0"
+restored "after Ctrl+Z, fg and Q"
+
 # --- A small terminal is asked to grow; the game waits, then plays in full when it does.
 start small 80 24 "'$binary_dir/game/bunny-run' --terminal" "$work" ""
 wait_text "larger terminal" 100 || fail "an 80 x 24 terminal got no word that it is too small"
@@ -144,4 +164,4 @@ restored "after the cave"
 
 if wd_sanitized_build "$binary_dir"; then wd_check_leaks "$work" "$source_dir" || fail "sanitizer reports"; fi
 rm -rf "$work"
-echo "terminal: title, jump, Q, SIGTERM, SIGSEGV, small terminal, 256 colours, Ctrl+C and the mouse all as expected"
+echo "terminal: title, jump, Q, SIGTERM, SIGSEGV, Ctrl+Z and fg, small terminal, 256 colours, Ctrl+C and the mouse all as expected"
