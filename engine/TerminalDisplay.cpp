@@ -158,9 +158,11 @@ void TerminalDisplay::pollEvents(std::vector<sf::Event>& events) {
   if (decoder.takeInterrupts() > 0) {
     std::raise(SIGINT);
   }
+#ifdef SIGTSTP  // none on Windows, which has no terminal session
   if (decoder.takeSuspends() > 0) {
     std::raise(SIGTSTP);
   }
+#endif
   if (decoder.reportsReleases()) {
     return;
   }
