@@ -476,7 +476,7 @@ TEST_F(WindowTest, ClosingBunnyRunEndsItNormally) {
   }
   std::string window;
   for (int i = 0; i < 100 && window.empty(); i++) {
-    window = outputOf("xdotool search --onlyvisible --name '^Wendrel$' 2>/dev/null | head -n 1");
+    window = outputOf("xdotool search --onlyvisible --classname '^bunny-run$' 2>/dev/null | head -n 1");
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   ASSERT_FALSE(window.empty());
