@@ -162,6 +162,15 @@ tm send-keys -t "$pane" q
 [ "$(wait_status cave)" = 0 ] || fail "Q did not end the cave"
 restored "after the cave"
 
+# --- The cave's swarm in the terminal: its figures go to the log, not over the picture.
+start swarm 100 50 "./cave --terminal --swarm 100" "$work/cave" ""
+wait_text "Thrown 0" 100 || fail "the swarm's cave shows no spark counter"
+sleep 4  # past the first report, due after three seconds
+! shows "frames: mean" && ! shows "motes added" || fail "swarm figures printed over the picture"
+tm send-keys -t "$pane" q
+[ "$(wait_status swarm)" = 0 ] || fail "Q did not end the swarm"
+grep -q "motes added" "$work/cave/wendrel.log" && grep -q "frames: mean" "$work/cave/wendrel.log" || fail "no swarm figures in the log"
+
 if wd_sanitized_build "$binary_dir"; then wd_check_leaks "$work" "$source_dir" || fail "sanitizer reports"; fi
 rm -rf "$work"
-echo "terminal: title, jump, Q, SIGTERM, SIGSEGV, Ctrl+Z and fg, small terminal, 256 colours, Ctrl+C and the mouse all as expected"
+echo "terminal: title, jump, Q, SIGTERM, SIGSEGV, Ctrl+Z and fg, small terminal, 256 colours, Ctrl+C, the mouse and the swarm's figures all as expected"

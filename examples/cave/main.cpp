@@ -6,9 +6,10 @@
 // --terminal (or WD_TERMINAL=1) plays in the terminal instead of a window.
 // --swarm fills the world with N moving motes (as many as fit under the
 // 5000-object limit) and prints the frames' mean and worst work time every
-// three seconds: the engine's stress test. --record and --replay record a
+// three seconds (into the log when in the terminal): the engine's stress test. --record and --replay record a
 // game and play it back (see the engine's ReplaySwitches).
 #include <chrono>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,7 +18,9 @@
 #include <wendrel/DisplayManager.h>
 #include <wendrel/FramePacer.h>
 #include <wendrel/GameManager.h>
+#include <wendrel/LogManager.h>
 #include <wendrel/ReplaySwitches.h>
+#include <wendrel/TerminalDisplay.h>
 #include <wendrel/WorldManager.h>
 
 #include "CaveRules.h"
@@ -35,6 +38,23 @@ int swarmSize(const std::vector<std::string>& arguments) {
                         ? std::strtol(arguments[1].c_str(), &p_end, 10) : -1;
   const bool valid = p_end != nullptr && *p_end == '\0' && size >= 1 && size <= wd::MAX_OBJECTS;
   return valid ? static_cast<int>(size) : -1;
+}
+
+// Prints a line of the swarm's figures on standard output or, while the cave
+// plays in the terminal, whose screen the line would scribble over, into the
+// log.
+__attribute__((format(printf, 1, 2))) void report(const char* format, ...) {
+  char line[256];
+  std::va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(line, sizeof line, format, arguments);
+  va_end(arguments);
+  if (wd::TerminalDisplay::getInstance().isActive()) {
+    wd::LogManager::getInstance().writeMessage("%s\n", line);
+    return;
+  }
+  std::printf("%s\n", line);
+  std::fflush(stdout);
 }
 
 }  // namespace
@@ -63,8 +83,8 @@ int main(int argc, char** argv) {
   }
   if (swarm > 0) {
     const int added = rules.fillSwarm(swarm);
-    std::printf("swarm: %d motes added, %d objects in the world\n", added,
-                wd::WorldManager::getInstance().getAllObjects().getCount());
+    report("swarm: %d motes added, %d objects in the world", added,
+           wd::WorldManager::getInstance().getAllObjects().getCount());
   }
   // The game manager's own loop, with each frame's work timed.
   wd::FramePacer pacer(game.getFrameTime());
@@ -75,9 +95,8 @@ int main(int argc, char** argv) {
     game.runFrame(&rules);
     const std::chrono::duration<double, std::milli> work = std::chrono::steady_clock::now() - start;
     if (stats.add(work.count()) && swarm > 0) {
-      std::printf("%d frames: mean %.2f ms, worst %.2f ms of work\n", stats.getFrames(),
-                  stats.getMean(), stats.getWorst());
-      std::fflush(stdout);
+      report("%d frames: mean %.2f ms, worst %.2f ms of work", stats.getFrames(), stats.getMean(),
+             stats.getWorst());
     }
     pacer.endFrame();
   }
