@@ -160,7 +160,13 @@ void DisplayManager::fitToWindow() {
                               static_cast<float>(window_height_pixels)));
   view.setViewport(letterbox.getViewport());
   p_window->setView(view);
+  const float old_scale = cell_batch.getScale();
   cell_batch.setScale(letterbox.getScale());
+  // The font keeps the glyphs of every size it has rasterised: a window
+  // resized again and again would gather a texture for each size.
+  if (cell_batch.getScale() != old_scale) {
+    loadFontAgain();
+  }
   cell_batch.prepareFont();
 }
 
@@ -259,16 +265,20 @@ sf::Color DisplayManager::fillColor(Color color) {
 }
 
 void DisplayManager::renewFullFont() {
-  if (!cell_batch.isGlyphCacheFull()) {
+  if (!cell_batch.isGlyphCacheFull() || !loadFontAgain()) {
     return;
   }
-  sf::Font fresh;
-  if (!fresh.loadFromFile(FONT_FILE)) {
-    return;
-  }
-  font = fresh;
   cell_batch.reset();
   cell_batch.prepareFont();
+}
+
+bool DisplayManager::loadFontAgain() {
+  sf::Font fresh;
+  if (!fresh.loadFromFile(FONT_FILE)) {
+    return false;
+  }
+  font = fresh;
+  return true;
 }
 
 int DisplayManager::swapBuffers() {

@@ -2,6 +2,7 @@
 // letterboxed to the pixel, sharp text, clicks in scaled windows, full screen and back, closing.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -294,6 +295,37 @@ TEST_F(WindowTest, GridIsScaledAndLetterboxedToThePixelAtEveryShape) {
     EXPECT_NEAR(first.height, 19 * scale, 2 + scale);
   }
   EXPECT_EQ(display().getCellBatch().getDrawCalls() > 0, true);
+}
+
+// Bytes of the heap in use.
+long heapInUse() { return static_cast<long>(mallinfo2().uordblks); }
+
+// A window dragged through size after size keeps the glyphs of the size it shows only: the font
+// would otherwise hold a texture for every size it was ever drawn at, a quarter of a megabyte each.
+TEST_F(WindowTest, ResizingAgainAndAgainKeepsOneSizeOfGlyphs) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "AddressSanitizer keeps the heap for itself";
+#endif
+  start(resizable());
+  // Shown at width 1240 - 40 * step, the window's shape kept, the whole grid drawn twice.
+  const auto show_at = [](unsigned int step) {
+    const unsigned int width = 1240 - 40 * step;
+    const bool resized = resizeWindow(width, width * 900 / 1024);
+    for (int frame = 0; frame < 2; frame++) {
+      for (int cell = 0; cell < 5000; cell++) {
+        display().drawCharacter(Vector(cell % 100, cell / 100), static_cast<char>(33 + cell % 94), wd::WHITE);
+      }
+      display().swapBuffers();
+    }
+    return resized;
+  };
+  long settled = 0;
+  for (unsigned int step = 0; step < 14; step++) {
+    ASSERT_TRUE(show_at(step));
+    settled = step == 3 ? heapInUse() : settled;
+  }
+  ASSERT_TRUE(show_at(3));
+  EXPECT_LT(heapInUse() - settled, 1 << 20);
 }
 
 // A click in a scaled window lands in its cell; a close request ends a game that asked for a close button.

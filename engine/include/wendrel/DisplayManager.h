@@ -148,6 +148,11 @@ class DisplayManager : public Manager {
   // Loads the font again, freeing the glyphs it has rendered, once the cell
   // batch can cache no more of them.
   void renewFullFont();
+
+  // Replaces the font with the same one freshly loaded, which holds no
+  // glyphs yet; false, keeping the font, when the file cannot be read. The
+  // cell batch must then prepare the font.
+  bool loadFontAgain();
   // The window's size and depth as the options ask, full screen or not:
   // the engine's own 1024 x 900 when they ask for nothing.
   sf::VideoMode windowMode() const;
