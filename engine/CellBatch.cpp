@@ -4,7 +4,6 @@
 #include <cstring>
 #include <numeric>
 
-#include "DisplayManager.h"
 
 namespace wd {
 
@@ -45,7 +44,7 @@ const float CELL_ART_BLEED = 1.0f;
 
 // Every glyph is rasterised at this size, bold: the size it shows at.
 unsigned int CellBatch::characterSize() const {
-  return static_cast<unsigned int>(2.0f * std::min(cellWidth(), cellHeight()) * scale);
+  return static_cast<unsigned int>(2.0f * std::min(cell_width, cell_height) * scale);
 }
 
 CellBatch::CellBatch(const sf::Font& cell_font, int cell_columns, int cell_rows,
@@ -55,6 +54,8 @@ CellBatch::CellBatch(const sf::Font& cell_font, int cell_columns, int cell_rows,
       rows(cell_rows),
       width_pixels(window_width_pixels),
       height_pixels(window_height_pixels),
+      cell_width(static_cast<float>(window_width_pixels) / static_cast<float>(cell_columns)),
+      cell_height(static_cast<float>(window_height_pixels) / static_cast<float>(cell_rows)),
       target_drawn(false),
       draw_calls(0),
       scale(1.0f),
@@ -136,11 +137,9 @@ char32_t CellBatch::narrowCodePoint(char ch) {
 }
 
 CellBatch::Edges CellBatch::backgroundEdges(sf::Vector2f pen) const {
-  const float width = cellWidth();
-  const float height = cellHeight();
-  const float left = pen.x - width / 10;
-  const float top = pen.y + height / 5;
-  return Edges{left, top, left + width, top + height};
+  const float left = pen.x - cell_width / 10;
+  const float top = pen.y + cell_height / 5;
+  return Edges{left, top, left + cell_width, top + cell_height};
 }
 
 bool CellBatch::glyphEdges(const PendingCell& cell, Edges& quad, Edges& texture) {
@@ -290,7 +289,7 @@ void CellBatch::appendCellsInTwoLayers(bool paint_backgrounds, const std::vector
 
 bool CellBatch::paintBackgroundGrid() {
   background_grid.clear(!target_drawn);
-  const sf::Vector2f cell_size(cellWidth(), cellHeight());
+  const sf::Vector2f cell_size(cell_width, cell_height);
   for (const PendingCell& cell : pending) {
     if (!background_grid.paint(cell.pen, cell_size, cell.background)) {
       return false;
@@ -330,8 +329,8 @@ void CellBatch::forEachBucket(const Edges& rect, Visit visit) const {
   // Tile column c starts where the background of grid column c does, a
   // tenth of a cell to the left; tile row r + 1 where that of grid row r
   // does, a fifth of a cell down.
-  const float width = cellWidth();
-  const float height = cellHeight();
+  const float width = cell_width;
+  const float height = cell_height;
   const auto column_of = [this, width](float x) {
     const float clamped = std::min(std::max(x, 0.0f), static_cast<float>(width_pixels));
     return std::min(static_cast<int>((clamped + width / 10) / width), columns);
@@ -358,13 +357,13 @@ CellBatch::Edges CellBatch::tileEdges(std::size_t tile) const {
   const int row = static_cast<int>(tile) / (columns + 1) - 1;
   // The pen as a cell standing there has it, so that the edges are its
   // background's to the bit.
-  return backgroundEdges(sf::Vector2f(static_cast<float>(column) * cellWidth(),
-                                      static_cast<float>(row) * cellHeight()));
+  return backgroundEdges(sf::Vector2f(static_cast<float>(column) * cell_width,
+                                      static_cast<float>(row) * cell_height));
 }
 
 bool CellBatch::findTileOwners(std::vector<int>& owners) const {
   owners.assign(tileCount(), -1);
-  const sf::Vector2f cell_size(cellWidth(), cellHeight());
+  const sf::Vector2f cell_size(cell_width, cell_height);
   for (std::size_t i = 0; i < pending.size(); i++) {
     const int cell = BackgroundGrid::cellAt(pending[i].pen, cell_size, columns, rows);
     if (cell < 0) {
@@ -755,7 +754,7 @@ void CellBatch::drawLayers(sf::RenderTarget& target) {
   if (backgrounds_on_grid) {
     const Edges corner = backgroundEdges(sf::Vector2f(0, 0));
     background_grid.draw(target, sf::Vector2f(corner.left, corner.top),
-                         sf::Vector2f(cellWidth(), cellHeight()));
+                         sf::Vector2f(cell_width, cell_height));
     countDrawCall();
   } else if (!background_vertices.empty()) {
     target.draw(background_vertices.data(), background_vertices.size(), primitive,

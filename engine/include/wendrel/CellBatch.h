@@ -259,6 +259,9 @@ class CellBatch {
   int rows;
   int width_pixels;
   int height_pixels;
+  // The size of a cell in window pixels, looked up on every cell.
+  float cell_width;
+  float cell_height;
 
   // Characters added since the last flush, in drawing order.
   std::vector<PendingCell> pending;
