@@ -4,7 +4,6 @@
 #include <cstring>
 #include <numeric>
 
-
 namespace wd {
 
 const sf::Color CELL_BACKGROUND_COLOR = sf::Color::Black;

@@ -6,8 +6,9 @@
 // --terminal (or WD_TERMINAL=1) plays in the terminal instead of a window.
 // --swarm fills the world with N moving motes (as many as fit under the
 // 5000-object limit) and prints the frames' mean and worst work time every
-// three seconds (into the log when in the terminal): the engine's stress test. --record and --replay record a
-// game and play it back (see the engine's ReplaySwitches).
+// three seconds (into the log when in the terminal): the engine's stress
+// test. --record and --replay record a game and play it back (see the
+// engine's ReplaySwitches).
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>

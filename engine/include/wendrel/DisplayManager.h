@@ -153,6 +153,7 @@ class DisplayManager : public Manager {
   // glyphs yet; false, keeping the font, when the file cannot be read. The
   // cell batch must then prepare the font.
   bool loadFontAgain();
+
   // The window's size and depth as the options ask, full screen or not:
   // the engine's own 1024 x 900 when they ask for nothing.
   sf::VideoMode windowMode() const;
